@@ -1,0 +1,242 @@
+#include "mail/pop3_session.h"
+
+#include <chrono>
+
+#include "mail/mail_error.h"
+#include "mail/text_utils.h"
+#include "platform/cp1251.h"
+
+using text::operator""_cp1251;
+
+namespace mail {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kPollSliceMs = 200;     // readability is polled in slices so events keep flowing
+constexpr std::size_t kReadSize = 1024;
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kTerminator = "\r\n.\r\n";
+
+// A message count or number as the server wrote it; anything that is not a
+// non-negative number fitting 32 bits counts as 0.
+std::uint32_t ToCount(std::string_view text) {
+  const std::int64_t value = ToIntDef(Trim(text), 0);
+  return value < 0 || value > UINT32_MAX ? 0 : static_cast<std::uint32_t>(value);
+}
+
+}  // namespace
+
+bool IsIPAddress(const std::string& text) {
+  std::string_view rest = text;
+  for (int piece = 0; piece < 4; ++piece) {
+    std::string_view part = rest;
+    if (piece < 3) {
+      const auto dot = rest.find('.');
+      if (dot == std::string_view::npos) return false;
+      part = rest.substr(0, dot);
+      rest.remove_prefix(dot + 1);
+    }
+    const std::int64_t value = ToIntDef(part, -1);
+    if (value < 1 || value > 254) return false;
+  }
+  return true;
+}
+
+TKelPOP::TKelPOP(std::unique_ptr<platform::TcpClient> connection, platform::EventPump eventPump)
+    : ErrorInFormatOfMsg("Ошибочный формат сообщения!"_cp1251),
+      connection_(std::move(connection)),
+      eventPump_(std::move(eventPump)) {
+  connection_->OnConnect = [this] {
+    connected_ = true;
+    if (OnConnect) OnConnect(*connection_);
+  };
+  connection_->OnClose = [this] {
+    connected_ = false;
+    if (OnQuit) OnQuit(*connection_);
+  };
+}
+
+TKelPOP::~TKelPOP() {
+  // No events from a session that is going away.
+  connection_->OnConnect = nullptr;
+  connection_->OnClose = nullptr;
+}
+
+void TKelPOP::Connect() {
+  msgCount_ = 0;
+  const auto port = static_cast<int>(ToIntDef(Port, 110));
+  const bool byAddress = IsIPAddress(Host);
+  replyError_ = false;
+  try {
+    connection_->Open(byAddress ? Host : std::string(), byAddress ? std::string() : Host, port);
+  } catch (const platform::ConnectError&) {
+    // The caller reports this itself, from Connected and ReplyError.
+    replyError_ = true;
+    return;
+  }
+  if (!connected_) return;
+  std::string greeting;
+  if (ReadReply(greeting) && replyError_) SignalError(kGreetingRefused);
+}
+
+bool TKelPOP::Login() {
+  if (!connected_) throw MailError(std::string("Не возможен вход т.к. нет соединения!"_cp1251));
+  std::string reply;
+  SendCommand("USER " + UserId + "\r\n");
+  if (!ReadReply(reply)) return false;
+  if (!replyError_) {
+    SendCommand("PASS " + Passwd + "\r\n");
+    if (!ReadReply(reply)) return false;
+    if (!replyError_) return true;
+  }
+  SignalError(kLoginRefused);
+  return false;
+}
+
+std::uint32_t TKelPOP::CountNew() {
+  std::string reply;
+  SendCommand("STAT\r\n");
+  if (!ReadReply(reply)) return 0;
+  if (replyError_) {
+    SignalError(kStatRefused);
+    return 0;
+  }
+  const auto blank = replyText_.find(' ');
+  msgCount_ = blank == std::string::npos ? 0 : ToCount(std::string_view(replyText_).substr(0, blank));
+
+  // Most servers no longer answer LAST; a refusal only means nothing is known to be new.
+  SendCommand("LAST\r\n");
+  if (!ReadReply(reply) || replyError_) return 0;
+  const std::uint32_t lastRead = ToCount(std::string_view(replyText_).substr(0, replyText_.find(' ')));
+  return lastRead < msgCount_ ? msgCount_ - lastRead : 0;
+}
+
+std::string TKelPOP::RetrieveHeaders(std::uint32_t n) {
+  if (!connected_) throw MailError(std::string("Нет соединения."_cp1251));
+  std::string reply;
+  SendCommand("TOP " + std::to_string(n) + " 0\r\n");
+  if (!ReadReply(reply)) return {};
+  if (replyError_) {
+    SignalError(kTopRefused);
+    return {};
+  }
+  const std::size_t statusEnd = reply.find(kCrLf);
+  if (!ReadMultiLine(reply, statusEnd)) return {};
+  const std::size_t end = reply.find(kTerminator, statusEnd) + kTerminator.size();
+  return reply.substr(statusEnd + kCrLf.size(), end - statusEnd - kCrLf.size());
+}
+
+void TKelPOP::DeleteMsg(std::uint32_t n) {
+  if (!connected_) throw MailError(std::string("Нет соединения."_cp1251));
+  ProcessEvents();
+  std::string reply;
+  SendCommand("DELE " + std::to_string(n) + "\r\n");
+  if (!ReadReply(reply)) return;
+  if (replyError_) {
+    SignalError(kDeleteRefused);
+    return;
+  }
+  if (msgCount_ > 0) --msgCount_;
+  if (OnDelete) OnDelete(*this, n);
+}
+
+void TKelPOP::Quit() {
+  if (!connected_) return;
+  std::string reply;
+  SendCommand("QUIT\r\n");
+  if (!ReadReply(reply)) return;
+  if (replyError_) {
+    SignalError(kQuitRefused);
+    return;
+  }
+  CloseConnection();
+}
+
+void TKelPOP::SendCommand(const std::string& command) { connection_->Write(command); }
+
+bool TKelPOP::ReadReply(std::string& reply) {
+  reply.clear();
+  // A status line may arrive in pieces; it is whole once its CR LF is in.
+  const auto deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeoutMs);
+  std::size_t searchFrom = 0;
+  do {
+    searchFrom = reply.empty() ? 0 : reply.size() - 1;
+    const ReadResult result = ReadOnce(reply, deadline);
+    if (result != ReadResult::kData) {
+      SignalError(result == ReadResult::kTimedOut ? kReplyTimedOut : kClosedByServer);
+      return false;
+    }
+  } while (reply.find(kCrLf, searchFrom) == std::string::npos);
+  Classify(reply);
+  return true;
+}
+
+bool TKelPOP::ReadChunk(std::string& chunk) {
+  chunk.clear();
+  const ReadResult result = ReadOnce(chunk, Clock::now() + std::chrono::milliseconds(ReplyTimeoutMs));
+  if (result != ReadResult::kData) {
+    SignalError(result == ReadResult::kTimedOut ? kReplyTimedOut : kClosedByServer);
+    return false;
+  }
+  Classify(chunk);
+  return true;
+}
+
+// Appends chunks until the "." line that ends a multi-line reply has arrived.
+// The terminator is looked for from the status line's own CR LF, so that an
+// empty block ("+OK" CR LF "." CR LF) ends at once.
+bool TKelPOP::ReadMultiLine(std::string& collected, std::size_t bodyStart) {
+  std::size_t searchFrom = bodyStart;
+  std::string chunk;
+  while (collected.find(kTerminator, searchFrom) == std::string::npos) {
+    searchFrom = std::max(bodyStart, collected.size() - std::min(collected.size(), kTerminator.size() - 1));
+    if (!ReadChunk(chunk)) return false;
+    collected += chunk;
+  }
+  return true;
+}
+
+TKelPOP::ReadResult TKelPOP::ReadOnce(std::string& into, std::chrono::steady_clock::time_point deadline) {
+  while (!connection_->WaitReadable(kPollSliceMs)) {
+    ProcessEvents();
+    if (Clock::now() >= deadline) {
+      replyText_ = "Сервер не ответил вовремя"_cp1251;
+      return ReadResult::kTimedOut;
+    }
+  }
+  char buffer[kReadSize];
+  const std::size_t got = connection_->Read(buffer, sizeof buffer);
+  if (got == 0) {
+    replyText_ = "Сервер закрыл соединение"_cp1251;
+    return ReadResult::kClosed;
+  }
+  into.append(buffer, got);
+  return ReadResult::kData;
+}
+
+void TKelPOP::Classify(const std::string& reply) {
+  const std::string_view view = reply;
+  replyError_ = Trim(view.substr(0, 4)) == "-ERR";
+  const std::size_t lineEnd = view.find(kCrLf);
+  replyText_ = lineEnd == std::string_view::npos || lineEnd <= 4 ? std::string()
+                                                                  : std::string(Trim(view.substr(4, lineEnd - 4)));
+}
+
+void TKelPOP::SignalError(int code) {
+  replyError_ = true;
+  CloseConnection();
+  if (OnError) OnError(*this, code, replyText_);
+}
+
+void TKelPOP::CloseConnection() {
+  connection_->Close();
+  connected_ = false;
+}
+
+void TKelPOP::ProcessEvents() {
+  if (eventPump_) eventPump_();
+}
+
+}  // namespace mail

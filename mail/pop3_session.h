@@ -1,0 +1,128 @@
+// TKelPOP: one POP3 client session (RFC 1939) at a time over a blocking TCP
+// connection, on the caller's thread.
+//
+// Calling order of a check pass:
+//   Connect           reads the greeting; test Connected afterwards
+//   Login             USER, PASS                        -> true when both accepted
+//   CountNew          STAT, LAST                        -> MsgCount; new = MsgCount - LAST
+//   Retrieve(n)       LIST n, RETR n                    -> the parsed message
+//   RetrieveHeaders(n) TOP n 0                          -> the header block, the message's identity
+//   DeleteMsg(n)      DELE n                            -> MsgCount lowered, OnDelete
+//   Quit              QUIT                              -> connection closed, OnQuit
+//
+// A refused command ("-ERR"), a reply that does not come within ReplyTimeoutMs
+// and a connection the server closed all end the session through SignalError:
+// the connection closes, OnQuit and then OnError fire, and the operation returns
+// its failure value (false, 0, an empty text). Misuse raises MailError; a read
+// or write the system rejects raises platform::SocketError. While it waits the
+// session calls the event pump, so the caller's user interface stays live.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/event_pump.h"
+#include "platform/tcp_client.h"
+
+namespace mail {
+
+class TKelPOP;
+
+// Codes passed to OnError.
+enum PopError : int {
+  kGreetingRefused = 2000,
+  kLoginRefused = 2001,
+  kQuitRefused = 2002,
+  kDeleteRefused = 2003,
+  kRetrieveRefused = 2004,
+  kTopRefused = 2005,
+  kStatRefused = 2006,
+  kReplyTimedOut = 2007,
+  kClosedByServer = 2008,
+};
+
+using TConnectionEvent = std::function<void(platform::TcpClient& sender)>;
+using TOnError = std::function<void(TKelPOP& sender, int error, const std::string& msg)>;
+using TOnDeleteEvent = std::function<void(TKelPOP& sender, std::uint32_t id)>;
+using TOnCodeStartEvent = std::function<void(TKelPOP& sender, const std::string& fileName, std::int32_t bytesCount)>;
+using TOnCodeProgressEvent = std::function<void(TKelPOP& sender, std::uint16_t percent)>;
+using TOnBeforeRetrieve = std::function<void(TKelPOP& sender, std::uint32_t id)>;
+using TNotifyEvent = std::function<void(TKelPOP& sender)>;
+
+// Decides whether Host is handed to the connection as an address: four dot-separated
+// decimal pieces, each from 1 to 254 (0 and 255 are refused, as are fewer than three dots).
+bool IsIPAddress(const std::string& text);
+
+class TKelPOP {
+ public:
+  TKelPOP(std::unique_ptr<platform::TcpClient> connection, platform::EventPump eventPump);
+  TKelPOP(const TKelPOP&) = delete;
+  TKelPOP& operator=(const TKelPOP&) = delete;
+  ~TKelPOP();
+
+  // Published properties.
+  std::string Host;
+  std::string Port = "110";  // decimal text; anything else means 110
+  std::string UserId;
+  std::string Passwd;
+  std::string ErrorInFormatOfMsg;  // "Ошибочный формат сообщения!"
+  std::uint16_t DecodeProgressStep = 10;
+  std::uint16_t RetrieveProgressStep = 10;
+  int ReplyTimeoutMs = 60000;  // longest wait for one reply before the session gives up
+
+  // Events; an empty one is not called.
+  TConnectionEvent OnConnect;
+  TConnectionEvent OnQuit;
+  TOnError OnError;
+  TOnCodeStartEvent OnDecodeStart;
+  TOnCodeProgressEvent OnDecodeProgress;
+  TNotifyEvent OnDecodeEnd;
+  TOnBeforeRetrieve OnBeforeRetrieve;
+  TNotifyEvent OnAfterRetrieve;
+  TOnCodeProgressEvent OnRetrieveProgress;
+  TOnDeleteEvent OnDelete;
+
+  // Session state.
+  bool Connected() const { return connected_; }
+  std::uint32_t MsgCount() const { return msgCount_; }
+  bool ReplyError() const { return replyError_; }
+  const std::string& ReplyText() const { return replyText_; }
+  std::int32_t MsgSize() const { return msgSize_; }
+
+  void Connect();
+  bool Login();
+  std::uint32_t CountNew();
+  std::string RetrieveHeaders(std::uint32_t n);
+  void DeleteMsg(std::uint32_t n);
+  void Quit();
+
+ protected:
+  void SendCommand(const std::string& command);
+  // Reads a status reply: chunks until its first line is complete. False when the
+  // session ended instead (time-out or closed connection, already signalled).
+  bool ReadReply(std::string& reply);
+  // Reads the next chunk of a multi-line reply, classified like a status reply.
+  bool ReadChunk(std::string& chunk);
+  void SignalError(int code);
+  void ProcessEvents();
+
+ private:
+  enum class ReadResult { kData, kTimedOut, kClosed };
+  ReadResult ReadOnce(std::string& into, std::chrono::steady_clock::time_point deadline);
+  void Classify(const std::string& reply);
+  void CloseConnection();
+  bool ReadMultiLine(std::string& collected, std::size_t bodyStart);
+
+  std::unique_ptr<platform::TcpClient> connection_;
+  platform::EventPump eventPump_;
+  bool connected_ = false;
+  std::uint32_t msgCount_ = 0;
+  bool replyError_ = false;
+  std::string replyText_;
+  std::int32_t msgSize_ = 0;
+};
+
+}  // namespace mail

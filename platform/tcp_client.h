@@ -1,0 +1,53 @@
+// The blocking TCP connection a POP3 session runs over.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// A connection that could not be opened: resolution, refusal, unreachable, time-out.
+class ConnectError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A read or write the system rejected: "Read ошибка 104, Connection reset by peer"
+// (Windows-1251 text, like every text the mail library sees).
+class SocketError : public std::runtime_error {
+ public:
+  SocketError(std::string_view operation, int errorNumber);
+  int ErrorNumber() const { return errorNumber_; }
+
+ private:
+  int errorNumber_;
+};
+
+class TcpClient {
+ public:
+  virtual ~TcpClient() = default;
+
+  // Fired by Open once the connection stands, and by Close when an open connection ends.
+  std::function<void()> OnConnect;
+  std::function<void()> OnClose;
+
+  // Connects to `address` (a dotted IPv4 address) when it is not empty, otherwise
+  // to `name`, resolved. Throws ConnectError when no connection can be made.
+  virtual void Open(const std::string& address, const std::string& name, int port) = 0;
+  virtual void Close() = 0;
+
+  // True when data (or the end of the stream) is readable within `timeoutMs`.
+  virtual bool WaitReadable(int timeoutMs) = 0;
+
+  // Reads up to `size` bytes within the stream time-out. Answers 0 when nothing
+  // arrived in time; right after WaitReadable said yes, 0 means the peer closed.
+  virtual std::size_t Read(char* buffer, std::size_t size) = 0;
+
+  // Writes all of `data` within the stream time-out, or throws SocketError.
+  virtual void Write(std::string_view data) = 0;
+};
+
+}  // namespace platform

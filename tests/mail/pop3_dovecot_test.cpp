@@ -1,0 +1,103 @@
+// The POP3 session against a real Dovecot POP3 server.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "mail/pop3_session.h"
+#include "platform/posix_tcp_client.h"
+#include "tests/mail/session_events.h"
+#include "tests/support/dovecot_server.h"
+
+namespace {
+
+using namespace testsupport;
+using mail::TKelPOP;
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
+
+const std::vector<std::string> kMessages = {
+    "From: Anna <anna@example.org>\r\nTo: bob@example.org\r\nSubject: first\r\n\r\nHello.\r\n",
+    "From: Boris <boris@example.org>\r\nTo: bob@example.org\r\nSubject: second\r\n"
+    "X-Long: a header\r\n  with a continuation line\r\n\r\nBody two.\r\n.dotted line\r\n",
+    "From: Vera <vera@example.org>\r\nSubject: third\r\n\r\nThree.\r\n",
+};
+
+class Pop3Dovecot : public ::testing::Test {
+ protected:
+  Pop3Dovecot() : server_({{"bob", "secret", kMessages}}) {}
+
+  std::unique_ptr<TKelPOP> MakeSession(const std::string& password) {
+    auto session = std::make_unique<TKelPOP>(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
+    session->Host = "localhost";
+    session->Port = std::to_string(server_.Port());
+    session->UserId = "bob";
+    session->Passwd = password;
+    session->ReplyTimeoutMs = 20000;
+    return session;
+  }
+
+  DovecotServer server_;
+};
+
+TEST_F(Pop3Dovecot, LogsInCountsAndRefusedLastKeepsTheSession) {
+  auto session = MakeSession("secret");
+  SessionEvents events(*session);
+  session->Connect();
+  ASSERT_TRUE(session->Connected());
+  ASSERT_TRUE(session->Login());
+  EXPECT_EQ(session->CountNew(), 0u);  // Dovecot does not answer LAST
+  EXPECT_TRUE(session->ReplyError());
+  EXPECT_EQ(session->MsgCount(), 3u);
+  EXPECT_TRUE(session->Connected());
+  session->Quit();
+  EXPECT_FALSE(session->Connected());
+  EXPECT_THAT(events.lines, ElementsAre("connect", "quit"));
+}
+
+TEST_F(Pop3Dovecot, TopBlockIsTheSameForTwoCalls) {
+  auto session = MakeSession("secret");
+  session->Connect();
+  ASSERT_TRUE(session->Login());
+  session->CountNew();
+  const std::string first = session->RetrieveHeaders(2);
+  EXPECT_THAT(first, StartsWith("From: Boris <boris@example.org>\r\n"));
+  EXPECT_NE(first.find("X-Long: a header\r\n  with a continuation line\r\n\r\n.\r\n"), std::string::npos);
+  EXPECT_EQ(session->RetrieveHeaders(2), first);
+  EXPECT_NE(session->RetrieveHeaders(1), first);
+  session->Quit();
+}
+
+TEST_F(Pop3Dovecot, DeleteThenQuitRemovesTheMessageOnTheServer) {
+  auto session = MakeSession("secret");
+  SessionEvents events(*session);
+  session->Connect();
+  ASSERT_TRUE(session->Login());
+  session->CountNew();
+  session->DeleteMsg(2);
+  EXPECT_EQ(session->MsgCount(), 2u);
+  session->Quit();
+  EXPECT_THAT(events.lines, ElementsAre("connect", "delete 2", "quit"));
+  EXPECT_EQ(server_.MessagesStored("bob"), 2u);
+
+  auto again = MakeSession("secret");
+  again->Connect();
+  ASSERT_TRUE(again->Login());
+  again->CountNew();
+  EXPECT_EQ(again->MsgCount(), 2u);
+  EXPECT_THAT(again->RetrieveHeaders(2), StartsWith("From: Vera"));
+  again->Quit();
+}
+
+TEST_F(Pop3Dovecot, WrongPasswordFailsLoginWith2001) {
+  auto session = MakeSession("wrong");
+  SessionEvents events(*session);
+  session->Connect();
+  ASSERT_TRUE(session->Connected());
+  EXPECT_FALSE(session->Login());
+  EXPECT_FALSE(session->Connected());
+  ASSERT_EQ(events.lines.size(), 3u);
+  EXPECT_EQ(events.lines[1], "quit");
+  EXPECT_THAT(events.lines[2], StartsWith("error 2001 "));
+  EXPECT_EQ(server_.MessagesStored("bob"), 3u);
+}
+
+}  // namespace

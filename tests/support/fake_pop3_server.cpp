@@ -1,0 +1,157 @@
+#include "tests/support/fake_pop3_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+
+// Bounds every wait of the fake, so a test never hangs on it.
+constexpr milliseconds kStepTimeout(10000);
+constexpr milliseconds kTick(20);
+
+bool Readable(int fd, milliseconds timeout) {
+  pollfd p{fd, POLLIN, 0};
+  return ::poll(&p, 1, static_cast<int>(timeout.count())) > 0;
+}
+
+std::string Printable(const std::string& bytes) {
+  std::string out;
+  for (const char c : bytes) {
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+Step Server(std::string reply) { return {Step::Kind::kSend, {std::move(reply)}, {}, milliseconds(0)}; }
+
+Step ServerChunks(std::vector<std::string> chunks, milliseconds pause) {
+  return {Step::Kind::kSend, std::move(chunks), {}, pause};
+}
+
+Step Client(std::string expected) { return {Step::Kind::kExpect, {}, std::move(expected), milliseconds(0)}; }
+
+Step Silence(milliseconds duration) { return {Step::Kind::kSilence, {}, {}, duration}; }
+
+Step Drop() { return {Step::Kind::kDrop, {}, {}, milliseconds(0)}; }
+
+FakePop3Server::FakePop3Server(std::vector<Step> script) : script_(std::move(script)) {
+  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 4) != 0 ||
+      ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    throw std::runtime_error("fake POP3 server: cannot listen on 127.0.0.1");
+  port_ = ntohs(address.sin_port);
+  thread_ = std::thread([this] { Run(); });
+}
+
+FakePop3Server::~FakePop3Server() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
+  ::close(listener_);
+}
+
+std::vector<std::string> FakePop3Server::Finish() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
+  std::lock_guard lock(mutex_);
+  return problems_;
+}
+
+void FakePop3Server::Record(std::string problem) {
+  std::lock_guard lock(mutex_);
+  problems_.push_back(std::move(problem));
+}
+
+void FakePop3Server::Run() {
+  const auto deadline = std::chrono::steady_clock::now() + kStepTimeout;
+  while (!Readable(listener_, kTick)) {
+    if (Stopping() || std::chrono::steady_clock::now() > deadline) {
+      if (!script_.empty()) Record("no client connected");
+      return;
+    }
+  }
+  const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+  const int one = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  RunScript(fd);
+  ::close(fd);
+}
+
+void FakePop3Server::RunScript(int fd) {
+  for (std::size_t i = 0; i < script_.size(); ++i) {
+    const Step& step = script_[i];
+    switch (step.kind) {
+      case Step::Kind::kSend:
+        for (std::size_t c = 0; c < step.chunks.size(); ++c) {
+          if (c > 0) std::this_thread::sleep_for(step.pause);
+          ::send(fd, step.chunks[c].data(), step.chunks[c].size(), MSG_NOSIGNAL);
+        }
+        break;
+      case Step::Kind::kExpect:
+        if (!Expect(fd, step.expected)) {
+          for (++i; i < script_.size(); ++i)
+            if (script_[i].kind == Step::Kind::kExpect) Record("never reached: " + Printable(script_[i].expected));
+          return;
+        }
+        break;
+      case Step::Kind::kSilence:
+        for (auto waited = milliseconds(0); waited < step.pause && !Stopping(); waited += kTick)
+          std::this_thread::sleep_for(kTick);
+        break;
+      case Step::Kind::kDrop:
+        return;
+    }
+  }
+  DrainAfterScript(fd);
+}
+
+bool FakePop3Server::Expect(int fd, const std::string& expected) {
+  std::string got;
+  const auto deadline = std::chrono::steady_clock::now() + kStepTimeout;
+  while (got.size() < expected.size() && std::chrono::steady_clock::now() < deadline) {
+    if (!Readable(fd, kTick)) {
+      if (Stopping()) break;
+      continue;
+    }
+    char buffer[4096];
+    const ssize_t n = ::recv(fd, buffer, std::min(sizeof buffer, expected.size() - got.size()), 0);
+    if (n <= 0) break;
+    got.append(buffer, static_cast<std::size_t>(n));
+  }
+  if (got == expected) return true;
+  Record("expected \"" + Printable(expected) + "\", client wrote \"" + Printable(got) + "\"");
+  return false;
+}
+
+// After the script the client may only close; any command it still sends is a fault.
+void FakePop3Server::DrainAfterScript(int fd) {
+  std::string extra;
+  for (;;) {
+    if (!Readable(fd, Stopping() ? milliseconds(0) : kTick)) {
+      if (Stopping()) break;
+      continue;
+    }
+    char buffer[4096];
+    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    if (n <= 0) break;
+    extra.append(buffer, static_cast<std::size_t>(n));
+  }
+  if (!extra.empty()) Record("client wrote after the script: \"" + Printable(extra) + "\"");
+}
+
+}  // namespace testsupport
