@@ -24,6 +24,8 @@
 #include <memory>
 #include <string>
 
+#include "mail/attached_files.h"
+#include "mail/lines.h"
 #include "platform/event_pump.h"
 #include "platform/tcp_client.h"
 
@@ -99,6 +101,16 @@ class TKelPOP {
   void DeleteMsg(std::uint32_t n);
   void Quit();
 
+  // File decoders: an attached file's EncodedLines become its Data, with the
+  // decode events. DecodeUUFile raises MailError(ErrorInFormatOfMsg) on a bad character.
+  void DecodeBase64File(TAttachedFile& item);
+  void DecodeQPFile(TAttachedFile& item);
+  void DecodeUUFile(TAttachedFile& item);
+  // The first uuencode "begin" line: its index and the file name it gives.
+  bool FindUUBegin(const Lines& lines, std::size_t& index, std::string& name);
+  // The last percentage any file decode computed; carried from one decode to the next.
+  std::uint16_t DecodePercent() const { return decodePercent_; }
+
  protected:
   void SendCommand(const std::string& command);
   // Reads a status reply: chunks until its first line is complete. False when the
@@ -123,6 +135,7 @@ class TKelPOP {
   bool replyError_ = false;
   std::string replyText_;
   std::int32_t msgSize_ = 0;
+  std::uint16_t decodePercent_ = 0;
 };
 
 }  // namespace mail

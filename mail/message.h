@@ -1,0 +1,61 @@
+// One retrieved message, and the list of the messages of the last check pass.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mail/attached_files.h"
+#include "mail/lines.h"
+
+namespace mail {
+
+enum class TPriority { prHighest, prHigh, prNormal, prLow, prLowest };
+
+class TKelMsg {
+ public:
+  explicit TKelMsg(const platform::MimeDatabase& mimeDatabase) : AttachedFiles(mimeDatabase) {}
+
+  // Stamped by the check pass so the message can be found again on its server.
+  std::string AccountHost;
+  std::string AccountUserId;
+  std::string AccountPasswd;
+  std::string TopHeaders;
+
+  std::string Charset;  // top-level charset parameter, upper case, no quotes
+  TPriority Priority = TPriority::prNormal;
+  std::string UserName;
+  std::string From;  // decoded to Windows-1251
+  std::string MessageId;
+  std::string InReplyTo;
+  std::string ReturnPath;
+  std::string ReplyTo;
+  std::string SendTo;  // continuation lines joined with single blanks
+  std::string CC;      // likewise
+  std::string Date;
+  std::string Subject;  // decoded to Windows-1251
+  Lines Text;           // the readable body in Windows-1251
+  Lines ExtraHeaders;
+  TAttachedFiles AttachedFiles;
+  std::string ContentType;       // top-level media type, upper case, no parameters
+  std::optional<Lines> Headers;  // header lines as received, ending with the blank line
+};
+
+// The messages in download order. The list owns what it is given.
+class TKelMsgList {
+ public:
+  std::size_t Count() const { return items_.size(); }
+  // Raises std::out_of_range for an index outside 0 to Count() - 1.
+  TKelMsg& Items(std::size_t index);
+  const TKelMsg& Items(std::size_t index) const;
+  std::size_t Add(std::unique_ptr<TKelMsg> message);
+  void Delete(std::size_t index);
+  void Clear();
+
+ private:
+  std::vector<std::unique_ptr<TKelMsg>> items_;
+};
+
+}  // namespace mail
