@@ -22,8 +22,11 @@ class TAttachedFile {
   std::optional<Lines> EncodedLines;  // only between the body parser's hand-over and the decoder's end
   std::optional<std::string> Data;    // the decoded bytes
 
+  // The byte count of Data, 0 without it; held at INT32_MAX beyond that.
   std::int32_t Size() const;
   // Both raise MailError "Ошибочная операция." when there is no Data, and then write nothing.
+  // A file that cannot be created or written raises std::filesystem::filesystem_error
+  // with the system's error code; a stream that fails raises std::ios_base::failure.
   void SaveToFile(const std::filesystem::path& path) const;
   void SaveToStream(std::ostream& stream) const;
 };
@@ -45,6 +48,14 @@ class TAttachedFiles {
   const platform::MimeDatabase* mimeDatabase_;
   std::vector<std::unique_ptr<TAttachedFile>> items_;  // items keep their address while the list grows
 };
+
+// A name without its folder part: what follows its last "\", ":" or "/", read up
+// to its first NUL byte as a path would be. "." and ".." name no file and give "".
+std::string FileNameOf(const std::string& name);
+
+// The extension of FileNameOf(name), from its last "." on, dot included; "" without one.
+// It never holds "/" or NUL, so it cannot lead a path out of its folder.
+std::string FileExtensionOf(const std::string& name);
 
 // The usual extension, dot included, for a content type in any letter case; empty when unknown.
 std::string ExtensionOfContentType(const platform::MimeDatabase& mimeDatabase, const std::string& contentType);

@@ -47,10 +47,12 @@ class TKelMsg {
 class TKelMsgList {
  public:
   std::size_t Count() const { return items_.size(); }
-  // Raises std::out_of_range for an index outside 0 to Count() - 1.
+  // Items and Delete raise std::out_of_range for an index outside 0 to Count() - 1.
   TKelMsg& Items(std::size_t index);
   const TKelMsg& Items(std::size_t index) const;
+  // Appends and answers the new index; raises std::invalid_argument for no message.
   std::size_t Add(std::unique_ptr<TKelMsg> message);
+  // Delete and Clear destroy what they remove; later entries move down.
   void Delete(std::size_t index);
   void Clear();
 

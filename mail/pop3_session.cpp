@@ -26,6 +26,14 @@ std::uint32_t ToCount(std::string_view text) {
   return value < 0 || value > UINT32_MAX ? 0 : static_cast<std::uint32_t>(value);
 }
 
+// Knows no type at all, so every lookup falls back to its default.
+class NoMimeDatabase : public platform::MimeDatabase {
+ public:
+  std::string ContentTypeOfExtension(const std::string&) const override { return {}; }
+  std::string ExtensionOfContentType(const std::string&) const override { return {}; }
+};
+const NoMimeDatabase kNoMimeDatabase;
+
 }  // namespace
 
 bool IsIPAddress(const std::string& text) {
@@ -44,10 +52,12 @@ bool IsIPAddress(const std::string& text) {
   return true;
 }
 
-TKelPOP::TKelPOP(std::unique_ptr<platform::TcpClient> connection, platform::EventPump eventPump)
+TKelPOP::TKelPOP(std::unique_ptr<platform::TcpClient> connection, platform::EventPump eventPump,
+                 const platform::MimeDatabase* mimeDatabase)
     : ErrorInFormatOfMsg("Ошибочный формат сообщения!"_cp1251),
       connection_(std::move(connection)),
-      eventPump_(std::move(eventPump)) {
+      eventPump_(std::move(eventPump)),
+      mimeDatabase_(mimeDatabase ? *mimeDatabase : kNoMimeDatabase) {
   connection_->OnConnect = [this] {
     connected_ = true;
     if (OnConnect) OnConnect(*connection_);

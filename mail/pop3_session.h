@@ -5,7 +5,7 @@
 //   Connect           reads the greeting; test Connected afterwards
 //   Login             USER, PASS                        -> true when both accepted
 //   CountNew          STAT, LAST                        -> MsgCount; new = MsgCount - LAST
-//   Retrieve(n)       LIST n, RETR n                    -> the parsed message
+//   Retrieve(n)       LIST n, RETR n                    -> the parsed message, owned by the caller
 //   RetrieveHeaders(n) TOP n 0                          -> the header block, the message's identity
 //   DeleteMsg(n)      DELE n                            -> MsgCount lowered, OnDelete
 //   Quit              QUIT                              -> connection closed, OnQuit
@@ -22,11 +22,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "mail/attached_files.h"
 #include "mail/lines.h"
+#include "mail/message.h"
 #include "platform/event_pump.h"
+#include "platform/mime_database.h"
 #include "platform/tcp_client.h"
 
 namespace mail {
@@ -60,7 +63,9 @@ bool IsIPAddress(const std::string& text);
 
 class TKelPOP {
  public:
-  TKelPOP(std::unique_ptr<platform::TcpClient> connection, platform::EventPump eventPump);
+  // Without a MIME database attached files get only the default content type.
+  TKelPOP(std::unique_ptr<platform::TcpClient> connection, platform::EventPump eventPump,
+          const platform::MimeDatabase* mimeDatabase = nullptr);
   TKelPOP(const TKelPOP&) = delete;
   TKelPOP& operator=(const TKelPOP&) = delete;
   ~TKelPOP();
@@ -97,6 +102,9 @@ class TKelPOP {
   void Connect();
   bool Login();
   std::uint32_t CountNew();
+  // The parsed message n; nothing when RETR was refused. Raises MailError when
+  // the message cannot be parsed.
+  std::unique_ptr<TKelMsg> Retrieve(std::uint32_t n);
   std::string RetrieveHeaders(std::uint32_t n);
   void DeleteMsg(std::uint32_t n);
   void Quit();
@@ -110,6 +118,9 @@ class TKelPOP {
   bool FindUUBegin(const Lines& lines, std::size_t& index, std::string& name);
   // The last percentage any file decode computed; carried from one decode to the next.
   std::uint16_t DecodePercent() const { return decodePercent_; }
+
+  const platform::EventPump& EventPump() const { return eventPump_; }
+  const platform::MimeDatabase& MimeDatabase() const { return mimeDatabase_; }
 
  protected:
   void SendCommand(const std::string& command);
@@ -127,15 +138,20 @@ class TKelPOP {
   void Classify(const std::string& reply);
   void CloseConnection();
   bool ReadMultiLine(std::string& collected, std::size_t bodyStart);
+  std::optional<std::string> Download(std::uint32_t n);
+  void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);
+  std::unique_ptr<TKelMsg> ParseMessage(std::string reply);
 
   std::unique_ptr<platform::TcpClient> connection_;
   platform::EventPump eventPump_;
+  const platform::MimeDatabase& mimeDatabase_;
   bool connected_ = false;
   std::uint32_t msgCount_ = 0;
   bool replyError_ = false;
   std::string replyText_;
   std::int32_t msgSize_ = 0;
   std::uint16_t decodePercent_ = 0;
+  std::uint16_t retrievePercent_ = 0;
 };
 
 }  // namespace mail

@@ -1,0 +1,23 @@
+// Turning a received RETR reply into header and body lines.
+#pragma once
+
+#include <string_view>
+
+#include "mail/lines.h"
+
+namespace mail {
+
+// Cuts text into lines at CR LF, at a lone CR and at a lone LF; a final line
+// break yields no empty line after it.
+Lines CutLines(std::string_view text);
+
+struct SplitMessage {
+  Lines headers;  // the header lines and the empty line that ends them; none when no line is empty
+  Lines body;     // byte-unstuffed
+};
+
+// From the whole reply (status line to terminator): drops the status line and
+// the final ".", splits headers from body and unstuffs the body.
+SplitMessage SplitRetrReply(std::string_view reply);
+
+}  // namespace mail
