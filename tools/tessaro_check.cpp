@@ -9,10 +9,13 @@
 #include <string>
 #include <string_view>
 
+#include "mail/mail_error.h"
 #include "mail/pop3_session.h"
 #include "platform/cp1251.h"
 #include "platform/posix_tcp_client.h"
+#include "platform/qt_mime_database.h"
 #include "tools/check_options.h"
+#include "tools/message_json.h"
 
 namespace {
 
@@ -36,6 +39,24 @@ int Fail(int status, const std::string& cp1251Text) {
   return status;
 }
 
+// One message: its JSON line, or an error line when it cannot be parsed.
+// Answers false when the session ended and the pass cannot go on.
+bool CheckMessage(mail::TKelPOP& session, std::uint32_t n, std::uint32_t& failed) {
+  std::unique_ptr<mail::TKelMsg> message;
+  try {
+    message = session.Retrieve(n);
+  } catch (const mail::MailError& error) {
+    ++failed;
+    std::cout << nlohmann::json{{"number", n}, {"error", text::Cp1251ToUtf8(error.what())}}.dump() << std::endl;
+    return session.Connected();
+  }
+  if (!message) return false;
+  const std::string topHeaders = session.RetrieveHeaders(n);
+  if (!session.Connected()) return false;
+  std::cout << tools::MessageJson(n, session.MsgSize(), *message, topHeaders).dump() << std::endl;
+  return true;
+}
+
 int RunPass(mail::TKelPOP& session) {
   using text::operator""_cp1251;
   std::optional<std::string> sessionError;
@@ -47,10 +68,16 @@ int RunPass(mail::TKelPOP& session) {
   const std::uint32_t fresh = session.CountNew();
   if (sessionError) return Fail(kPassFailed, *sessionError);
   const std::uint32_t count = session.MsgCount();
+  std::uint32_t failed = 0;
+  for (std::uint32_t n = 1; n <= count; ++n)
+    if (!CheckMessage(session, n, failed)) return Fail(kPassFailed, sessionError.value_or(std::string()));
   session.Quit();
   if (sessionError) return Fail(kPassFailed, *sessionError);
-  std::cout << nlohmann::json{{"count", count}, {"new", fresh}}.dump() << '\n';
-  return kOk;
+
+  nlohmann::json summary{{"count", count}, {"new", fresh}};
+  if (failed > 0) summary["failed"] = failed;
+  std::cout << summary.dump() << std::endl;
+  return failed > 0 ? kPassFailed : kOk;
 }
 
 }  // namespace
@@ -67,7 +94,8 @@ int main(int argc, char** argv) {
   }
   auto connection = std::make_unique<platform::PosixTcpClient>();
   connection->ConnectTimeoutMs = options->timeoutSeconds * 1000;
-  mail::TKelPOP session(std::move(connection), {});
+  const platform::QtMimeDatabase mimeDatabase;
+  mail::TKelPOP session(std::move(connection), {}, &mimeDatabase);
   session.Host = options->host;
   session.Port = options->port;
   session.UserId = text::Utf8ToCp1251(options->user);

@@ -1,0 +1,268 @@
+#include "mail/body_parser.h"
+
+#include <algorithm>
+#include <deque>
+#include <iterator>
+
+#include "mail/charsets.h"
+#include "mail/header_decoding.h"
+#include "mail/mail_error.h"
+#include "mail/message.h"
+#include "mail/message_lines.h"
+#include "mail/pop3_session.h"
+#include "mail/text_decoders.h"
+#include "mail/text_utils.h"
+
+namespace mail {
+
+namespace {
+
+bool IsFileEncoding(const std::string& encoding) {
+  return encoding == "BASE64" || encoding == "X-UUENCODE" || encoding == "QUOTED-PRINTABLE";
+}
+
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+bool IsBlankLine(const std::string& line) { return Trim(line).empty(); }
+
+bool IsEndLine(const std::string& line) { return UpperAscii(Trim(line)) == "END"; }
+
+// Lines up to, not including, the first empty one: a part's own header lines.
+std::size_t HeaderEnd(const Lines& lines) {
+  return static_cast<std::size_t>(std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.empty(); }) -
+                                  lines.begin());
+}
+
+// A quoted name loses its first and its last character.
+std::string Unquote(std::string name) {
+  if (!name.empty() && name.front() == '"') name = name.size() >= 2 ? name.substr(1, name.size() - 2) : std::string();
+  return name;
+}
+
+// Lines joined with line breaks and cut again, so decoded breaks become lines.
+Lines Recut(const Lines& lines) {
+  std::string joined;
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
+  joined.reserve(size);
+  for (const std::string& line : lines) (joined += line) += "\r\n";
+  return CutLines(joined);
+}
+
+class BodyParser {
+ public:
+  BodyParser(TKelPOP& session, TKelMsg& message) : session_(session), message_(message) {}
+
+  void Parse(HeaderLines headers, Lines& body, const PartType& top);
+
+ private:
+  void ParsePlainText(Lines& body, const std::string& encoding);
+  void ExtractUuencodedFiles(Lines& body);
+  void ParseSingleFile(HeaderLines headers, Lines& body, const std::string& encoding);
+  void ParseMultipart(HeaderLines headers, Lines& body);
+  void ParsePart(Lines& part, std::deque<Lines>& queue);
+  void AddTextPart(Lines& part, const PartType& type);
+  void AddFilePart(Lines& part, const PartType& type, std::string name);
+  void Decode(TAttachedFile& item, Lines lines, const std::string& encoding);
+  void Store(TAttachedFile& item, const Lines& lines);
+  std::string PartFileName(HeaderLines partHeaders, const std::string& partCharset) const;
+  std::string NextUnnamedName(const std::string& mediaType);
+  const std::string& CharsetOr(const std::string& partCharset) const {
+    return partCharset.empty() ? message_.Charset : partCharset;
+  }
+
+  TKelPOP& session_;
+  TKelMsg& message_;
+  int unnamedCount_ = 0;
+};
+
+void BodyParser::Parse(HeaderLines headers, Lines& body, const PartType& top) {
+  const std::string& media = top.mediaType;
+  const bool plainText = !top.hasContentType || Contains(media, "TEXT") || media == "MULTIPART/REPORT" ||
+                         (Contains(media, "MESSAGE") && !Contains(top.typeText, "BOUNDARY="));
+  if (plainText) {
+    ParsePlainText(body, top.encoding);
+  } else if (IsFileEncoding(top.encoding) || !(media.starts_with("MULTIPART/") || Contains(top.typeText, "BOUNDARY="))) {
+    // A single part that is neither text nor multipart is one file, whatever its encoding.
+    ParseSingleFile(headers, body, top.encoding);
+  } else {
+    ParseMultipart(headers, body);
+  }
+}
+
+void BodyParser::ParsePlainText(Lines& body, const std::string& encoding) {
+  ExtractUuencodedFiles(body);
+  if (encoding == "BASE64") DecodeBase64Lines(body, session_.EventPump());
+  else if (encoding == "QUOTED-PRINTABLE") DecodeQPLines(body, session_.EventPump());
+  ConvertLinesCharset(body, message_.Charset);
+  message_.Text = Recut(body);
+}
+
+// Each "begin" ... "end" block leaves the body and becomes a decoded file; a
+// block without its "end" line is dropped with the rest of the body.
+void BodyParser::ExtractUuencodedFiles(Lines& body) {
+  std::size_t begin = 0;
+  std::string fileName;
+  while (session_.FindUUBegin(body, begin, fileName)) {
+    Lines encoded;
+    std::size_t at = begin;
+    for (; at < body.size(); ++at) {
+      if (IsEndLine(body[at])) break;
+      if (!body[at].empty()) encoded.push_back(std::move(body[at]));
+    }
+    const bool ended = at < body.size();
+    body.erase(body.begin() + static_cast<std::ptrdiff_t>(begin),
+               ended ? body.begin() + static_cast<std::ptrdiff_t>(at) + 1 : body.end());
+    if (!ended) break;
+    TAttachedFile& item = message_.AttachedFiles.Add(DecodeHeaderText(fileName, message_.Charset));
+    item.EncodedLines = std::move(encoded);
+    session_.DecodeUUFile(item);
+  }
+}
+
+void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::string& encoding) {
+  std::string name;
+  if (const auto at = FindHeaderLine("CONTENT-DISPOSITION:", headers)) {
+    const std::string& line = headers[*at];
+    if (const auto key = UpperAscii(line).find("FILENAME="); key != std::string::npos)
+      name = Unquote(std::string(Trim(std::string_view(line).substr(key + 9))));
+  }
+  name = name.empty() ? NextUnnamedName(message_.ContentType) : DecodeHeaderText(name, message_.Charset);
+  TAttachedFile& item = message_.AttachedFiles.Add(name);
+  if (!IsFileEncoding(encoding)) return Store(item, body);
+  const auto firstText = std::find_if_not(body.begin(), body.end(), IsBlankLine);
+  body.erase(body.begin(), firstText);
+  Decode(item, std::move(body), encoding);
+}
+
+void BodyParser::ParseMultipart(HeaderLines headers, Lines& body) {
+  std::vector<Lines> parts = SplitMultipart(session_.ErrorInFormatOfMsg, headers, body);
+  std::deque<Lines> queue(std::make_move_iterator(parts.begin()), std::make_move_iterator(parts.end()));
+  while (!queue.empty()) {
+    Lines part = std::move(queue.front());
+    queue.pop_front();
+    ParsePart(part, queue);
+  }
+}
+
+void BodyParser::ParsePart(Lines& part, std::deque<Lines>& queue) {
+  const HeaderLines partHeaders(part.data(), HeaderEnd(part));
+  const PartType type = ReadPartType(partHeaders);
+  if (type.hasContentType && Contains(type.typeText, "BOUNDARY=")) {
+    // A nested multipart: its parts are walked in its place.
+    std::vector<Lines> inner = SplitMultipart(session_.ErrorInFormatOfMsg, partHeaders, part);
+    queue.insert(queue.begin(), std::make_move_iterator(inner.begin()), std::make_move_iterator(inner.end()));
+    return;
+  }
+  std::string name = PartFileName(partHeaders, type.charset);
+  const bool isText = message_.Text.empty() &&
+                      (type.mediaType == "TEXT/PLAIN" ||
+                       (!IsFileEncoding(type.encoding) && name.empty() && type.mediaType != "TEXT/HTML"));
+  if (isText) AddTextPart(part, type);
+  else AddFilePart(part, type, std::move(name));
+}
+
+std::string BodyParser::PartFileName(HeaderLines partHeaders, const std::string& partCharset) const {
+  auto found = FindLineWith("FILENAME=", partHeaders);
+  std::size_t keyLength = 9;
+  if (!found) {
+    found = FindLineWith("NAME=", partHeaders);
+    keyLength = 5;
+  }
+  if (!found) return {};
+  const auto [line, position] = *found;
+  std::string_view value = partHeaders[line];
+  value = value.substr(std::min(value.size(), position - 1 + keyLength), 127);
+  value = Trim(value);
+  value = value.substr(0, value.find(';'));
+  const std::string name = Unquote(std::string(value));
+  return name.empty() ? name : DecodeHeaderText(name, CharsetOr(partCharset));
+}
+
+void BodyParser::AddTextPart(Lines& part, const PartType& type) {
+  const std::size_t headerEnd = HeaderEnd(part);
+  part.erase(part.begin(), part.begin() + static_cast<std::ptrdiff_t>(std::min(headerEnd + 1, part.size())));
+  if (type.encoding == "BASE64") DecodeBase64Lines(part, session_.EventPump());
+  else if (type.encoding == "QUOTED-PRINTABLE") DecodeQPLines(part, session_.EventPump());
+  ConvertLinesCharset(part, CharsetOr(type.charset));
+  message_.Text.insert(message_.Text.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+}
+
+void BodyParser::AddFilePart(Lines& part, const PartType& type, std::string name) {
+  if (name.empty()) name = NextUnnamedName(type.mediaType);
+  TAttachedFile& item = message_.AttachedFiles.Add(name);
+  // The part's headers end at the first line that is blank; encoded content
+  // may be preceded by more blank lines, other content keeps them.
+  auto cut = std::find_if(part.begin(), part.end(), IsBlankLine);
+  if (cut != part.end()) {
+    ++cut;
+    if (IsFileEncoding(type.encoding)) cut = std::find_if_not(cut, part.end(), IsBlankLine);
+  }
+  part.erase(part.begin(), cut);
+  if (IsFileEncoding(type.encoding)) return Decode(item, std::move(part), type.encoding);
+  // The last line stands before the next delimiter and is not content.
+  if (!part.empty()) part.pop_back();
+  Store(item, part);
+}
+
+void BodyParser::Decode(TAttachedFile& item, Lines lines, const std::string& encoding) {
+  item.EncodedLines = std::move(lines);
+  if (encoding == "BASE64") session_.DecodeBase64File(item);
+  else if (encoding == "QUOTED-PRINTABLE") session_.DecodeQPFile(item);
+  else session_.DecodeUUFile(item);
+}
+
+// Content in no transfer encoding is kept as it stands, each line with its CR LF.
+void BodyParser::Store(TAttachedFile& item, const Lines& lines) {
+  std::string data;
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
+  data.reserve(size);
+  for (const std::string& line : lines) (data += line) += "\r\n";
+  item.Data = std::move(data);
+}
+
+std::string BodyParser::NextUnnamedName(const std::string& mediaType) {
+  return UnnamedPartName(session_.MimeDatabase(), ++unnamedCount_, mediaType);
+}
+
+}  // namespace
+
+void ParseBody(TKelPOP& session, TKelMsg& message, HeaderLines headers, Lines& body, const PartType& top) {
+  BodyParser(session, message).Parse(headers, body, top);
+}
+
+std::vector<Lines> SplitMultipart(const std::string& errorText, HeaderLines headers, Lines& lines) {
+  const std::string typeText = RawContentTypeText(headers);
+  const auto key = UpperAscii(typeText).find("BOUNDARY=");
+  if (key == std::string::npos) throw MailError(errorText);
+  std::string boundary = ParamToken(typeText, key + 1 + 9);
+  for (int i = 0; i < 2; ++i)
+    if (const auto quote = boundary.find('"'); quote != std::string::npos) boundary.erase(quote, 1);
+  const std::string delimiter = "--" + boundary;
+  const std::string closing = delimiter + "--";
+
+  const auto opening = FindLineContaining(delimiter, lines);
+  if (!opening) throw MailError(errorText);
+  std::vector<Lines> parts(1);
+  for (std::size_t i = *opening + 1; i < lines.size(); ++i) {
+    if (lines[i] == closing) break;
+    if (lines[i] == delimiter) parts.emplace_back();
+    else parts.back().push_back(std::move(lines[i]));
+  }
+  return parts;
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> FindLineWith(std::string_view key, HeaderLines lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (const auto at = UpperAscii(lines[i]).find(key); at != std::string::npos) return std::pair(i, at + 1);
+  return std::nullopt;
+}
+
+std::optional<std::size_t> FindLineContaining(std::string_view text, HeaderLines lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (Contains(lines[i], text)) return i;
+  return std::nullopt;
+}
+
+}  // namespace mail

@@ -1,0 +1,243 @@
+// The file decoders of TKelPOP: an attached file's EncodedLines become its Data,
+// reported through OnDecodeStart, OnDecodeProgress and OnDecodeEnd.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string_view>
+
+#include "mail/decoder_steps.h"
+#include "mail/mail_error.h"
+#include "mail/pop3_session.h"
+#include "mail/text_utils.h"
+
+namespace mail {
+
+namespace {
+
+constexpr std::size_t kUULineBytes = 45;  // the line buffer: 360 bits
+constexpr std::size_t kUULineChars = 60;  // what fills it, six bits each
+constexpr std::uint16_t kDone = 100;
+
+// index × 100 / count, rounded to the nearest whole number with halves to even.
+std::uint16_t PercentOf(std::size_t index, std::size_t count) {
+  const std::uint64_t scaled = std::uint64_t{index} * 100;
+  std::uint64_t percent = scaled / count;
+  const std::uint64_t twiceRest = scaled % count * 2;
+  if (twiceRest > count || (twiceRest == count && percent % 2 == 1)) ++percent;
+  return static_cast<std::uint16_t>(percent);
+}
+
+// The progress of one file decode. Every step stores its percentage in the
+// session's DecodePercent, fires OnDecodeProgress when the threshold is reached
+// and lets the user interface serve its events.
+class DecodeProgress {
+ public:
+  DecodeProgress(TKelPOP& session, std::uint16_t& decodePercent, const platform::EventPump& processEvents,
+                 std::size_t lineCount)
+      : session_(session),
+        decodePercent_(decodePercent),
+        processEvents_(processEvents),
+        lineCount_(lineCount),
+        threshold_(session.DecodeProgressStep) {}
+
+  // The line whose index the following steps report.
+  void AtLine(std::size_t index) { linePercent_ = PercentOf(index, lineCount_); }
+
+  void Step() {
+    decodePercent_ = linePercent_;
+    // One step per event: after a jump the same percentage fires again until the threshold catches up.
+    if (linePercent_ >= threshold_) {
+      if (session_.OnDecodeProgress) session_.OnDecodeProgress(session_, linePercent_);
+      threshold_ += session_.DecodeProgressStep;
+    }
+    if (processEvents_) processEvents_();
+  }
+
+ private:
+  TKelPOP& session_;
+  std::uint16_t& decodePercent_;
+  const platform::EventPump& processEvents_;
+  std::size_t lineCount_;
+  std::uint16_t linePercent_ = 0;
+  std::uint32_t threshold_;
+};
+
+// The decoded bytes, in a buffer sized up front for the most the input can yield.
+class DecodedBytes {
+ public:
+  void Reserve(std::size_t capacity) { buffer_.resize(capacity); }
+  char* End() { return buffer_.data() + size_; }
+  void Advance(std::size_t count) { size_ += count; }
+  void AdvanceTo(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.data()); }
+  std::string Take() {
+    buffer_.resize(size_);
+    return std::move(buffer_);
+  }
+
+ private:
+  std::string buffer_;
+  std::size_t size_ = 0;
+};
+
+std::size_t TotalSize(const Lines& lines) {
+  std::size_t total = 0;
+  for (const std::string& line : lines) total += line.size();
+  return total;
+}
+
+// The frame every file decode runs in. Whatever happens while decoding, the
+// file ends up with the bytes written so far and without its encoded lines, and
+// the closing events fire before an error goes on to the caller.
+template <class Decode>
+void RunFileDecode(TKelPOP& session, TAttachedFile& item, std::uint16_t& decodePercent,
+                   const platform::EventPump& processEvents, std::size_t (*capacityFor)(const Lines&),
+                   Decode decode) {
+  static const Lines kNoLines;
+  const Lines& lines = item.EncodedLines ? *item.EncodedLines : kNoLines;
+  if (session.OnDecodeStart)
+    session.OnDecodeStart(session, item.FileName,
+                          static_cast<std::int32_t>(std::min<std::size_t>(lines.size(), INT32_MAX)));
+  DecodedBytes out;
+  const auto finish = [&] {
+    item.Data = out.Take();
+    item.EncodedLines.reset();
+    if (decodePercent < kDone && session.OnDecodeProgress) session.OnDecodeProgress(session, kDone);
+    if (session.OnDecodeEnd) session.OnDecodeEnd(session);
+  };
+  try {
+    out.Reserve(capacityFor(lines));
+    DecodeProgress progress(session, decodePercent, processEvents, lines.size());
+    decode(lines, progress, out);
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+}
+
+// One quad runs across all lines.
+std::size_t Base64Capacity(const Lines& lines) { return TotalSize(lines) / 4 * 3; }
+
+void DecodeBase64Body(const Lines& lines, DecodeProgress& progress, DecodedBytes& out) {
+  decoder_steps::Base64Quad quad;
+  for (std::size_t index = 0; index < lines.size(); ++index) {
+    progress.AtLine(index);
+    for (const char c : lines[index]) {
+      if (!quad.Put(c)) continue;
+      out.Advance(quad.Emit(out.End()));
+      progress.Step();
+    }
+  }
+}
+
+std::size_t QPCapacity(const Lines& lines) { return TotalSize(lines) + 2 * lines.size(); }
+
+void DecodeQPBody(const Lines& lines, DecodeProgress& progress, DecodedBytes& out) {
+  for (std::size_t index = 0; index < lines.size(); ++index) {
+    progress.AtLine(index);
+    out.AdvanceTo(decoder_steps::DecodeQPLineInto(lines[index], out.End()));
+    progress.Step();
+  }
+}
+
+// Uuencode: "`" and the space stand for 0, "!" to "_" for their code minus 32.
+constexpr std::array<std::uint8_t, 256> MakeUUValues() {
+  std::array<std::uint8_t, 256> values{};
+  values.fill(decoder_steps::kNotInAlphabet);
+  for (int c = '!'; c <= '_'; ++c) values[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - ' ');
+  values[' '] = 0;
+  values['`'] = 0;
+  return values;
+}
+
+constexpr std::array<std::uint8_t, 256> kUUValues = MakeUUValues();
+
+std::size_t UUCapacity(const Lines& lines) { return kUULineBytes * lines.size(); }
+
+class UUDecoder {
+ public:
+  explicit UUDecoder(const std::string& formatError) : formatError_(formatError) {}
+
+  void operator()(const Lines& lines, DecodeProgress& progress, DecodedBytes& out) const {
+    // Line 0 is the "begin" line; line 1 is decoded even when it reads "end".
+    for (std::size_t index = 1; index < lines.size(); ++index) {
+      if (index > 1 && (lines[index] == "end" || lines[index] == "`")) break;
+      progress.AtLine(index);
+      out.Advance(DecodeLine(lines[index], out.End()));
+      progress.Step();
+    }
+  }
+
+ private:
+  std::uint8_t ValueOf(char c) const {
+    const std::uint8_t value = kUUValues[static_cast<unsigned char>(c)];
+    if (value == decoder_steps::kNotInAlphabet) throw MailError(formatError_);
+    return value;
+  }
+
+  // A line decodes through a buffer of 45 bytes: a count above 45, or more than
+  // 60 characters, yields only what fits, and nothing beyond the buffer is read.
+  std::size_t DecodeLine(std::string_view line, char* out) const {
+    if (line.empty()) return 0;
+    const std::size_t announced = ValueOf(line.front());
+    std::string_view encoded = line.substr(1);
+    // A full line must carry all of its characters.
+    if (announced == kUULineBytes && encoded.size() < kUULineChars) throw MailError(formatError_);
+    encoded = encoded.substr(0, std::min(encoded.size(), kUULineChars));
+
+    std::array<std::uint8_t, kUULineBytes> buffer{};
+    std::uint32_t bits = 0;
+    std::size_t bitCount = 0;
+    std::size_t filled = 0;
+    for (const char c : encoded) {
+      bits = bits << 6 | ValueOf(c);
+      bitCount += 6;
+      if (bitCount >= 8) {
+        bitCount -= 8;
+        buffer[filled++] = static_cast<std::uint8_t>(bits >> bitCount);
+      }
+    }
+    if (bitCount > 0 && filled < buffer.size()) buffer[filled] = static_cast<std::uint8_t>(bits << (8 - bitCount));
+    const std::size_t count = std::min(announced, kUULineBytes);
+    std::memcpy(out, buffer.data(), count);
+    return count;
+  }
+
+  const std::string& formatError_;
+};
+
+// The "begin" line's mode, characters 7 to 9: a decimal number from 1 to 776.
+bool IsUUBegin(std::string_view line) {
+  if (line.size() <= 10) return false;
+  for (std::size_t i = 0; i < 5; ++i)
+    if ((line[i] | 0x20) != "begin"[i]) return false;
+  const std::int64_t mode = ToIntDef(line.substr(6, 3), 0);
+  return mode >= 1 && mode <= 776;
+}
+
+}  // namespace
+
+void TKelPOP::DecodeBase64File(TAttachedFile& item) {
+  RunFileDecode(*this, item, decodePercent_, eventPump_, Base64Capacity, DecodeBase64Body);
+}
+
+void TKelPOP::DecodeQPFile(TAttachedFile& item) {
+  RunFileDecode(*this, item, decodePercent_, eventPump_, QPCapacity, DecodeQPBody);
+}
+
+void TKelPOP::DecodeUUFile(TAttachedFile& item) {
+  RunFileDecode(*this, item, decodePercent_, eventPump_, UUCapacity, UUDecoder(ErrorInFormatOfMsg));
+}
+
+bool TKelPOP::FindUUBegin(const Lines& lines, std::size_t& index, std::string& name) {
+  if (lines.empty()) return false;
+  for (index = 0; index < lines.size(); ++index) {
+    if (!IsUUBegin(lines[index])) continue;
+    name = lines[index].substr(10, 64);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace mail

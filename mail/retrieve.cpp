@@ -1,0 +1,106 @@
+// TKelPOP::Retrieve: LIST for the size, RETR, the download with its progress
+// events, then the message parsed from the received lines.
+#include <cmath>
+
+#include "mail/body_parser.h"
+#include "mail/header_decoding.h"
+#include "mail/header_fields.h"
+#include "mail/mail_error.h"
+#include "mail/message_lines.h"
+#include "mail/pop3_session.h"
+#include "mail/text_utils.h"
+#include "platform/cp1251.h"
+
+using text::operator""_cp1251;
+
+namespace mail {
+
+namespace {
+
+constexpr std::string_view kTerminator = "\r\n.\r\n";
+constexpr std::int32_t kUnknownSize = 100;
+
+// The size from a LIST reply ("1 2345"); 100 when it gives none.
+std::int32_t SizeFromList(const std::string& replyText) {
+  if (replyText.empty()) return kUnknownSize;
+  const auto blank = replyText.find(' ');
+  const std::string_view size = blank == std::string::npos ? replyText : std::string_view(replyText).substr(blank + 1);
+  const std::int64_t value = ToIntDef(size, kUnknownSize);
+  return value < INT32_MIN || value > INT32_MAX ? kUnknownSize : static_cast<std::int32_t>(value);
+}
+
+// Percentage of `size` received, rounded half to even. A size the server gave
+// as zero or less cannot be divided by, so the download then counts as complete.
+std::uint16_t Percentage(std::size_t received, std::int32_t size) {
+  if (size <= 0) return 100;
+  const double percent = std::nearbyint(static_cast<double>(received) * 100.0 / size);
+  return percent > UINT16_MAX ? UINT16_MAX : static_cast<std::uint16_t>(percent);
+}
+
+}  // namespace
+
+std::unique_ptr<TKelMsg> TKelPOP::Retrieve(std::uint32_t n) {
+  if (!connected_) throw MailError(std::string("Нет соединения."_cp1251));
+  if (OnBeforeRetrieve) OnBeforeRetrieve(*this, n);
+  std::optional<std::string> reply = Download(n);
+  if (!reply) return nullptr;
+  return ParseMessage(std::move(*reply));
+}
+
+// Everything received after RETR, status line included; nothing when the
+// command was refused or the session ended during the download.
+std::optional<std::string> TKelPOP::Download(std::uint32_t n) {
+  std::string reply;
+  SendCommand("LIST " + std::to_string(n) + "\r\n");
+  if (!ReadReply(reply)) return std::nullopt;
+  msgSize_ = SizeFromList(replyText_);
+
+  SendCommand("RETR " + std::to_string(n) + "\r\n");
+  if (!ReadReply(reply)) return std::nullopt;
+  if (replyError_) {
+    SignalError(kRetrieveRefused);
+    return std::nullopt;
+  }
+  retrievePercent_ = 0;
+  std::uint16_t threshold = RetrieveProgressStep;
+  std::string chunk;
+  // The terminator may be split between chunks, so each search starts a few bytes back.
+  std::size_t searchFrom = 0;
+  while (reply.find(kTerminator, searchFrom) == std::string::npos) {
+    ProcessEvents();
+    searchFrom = reply.size() - std::min(reply.size(), kTerminator.size() - 1);
+    if (!ReadChunk(chunk)) return std::nullopt;
+    reply += chunk;
+    ReportRetrieveProgress(reply.size(), threshold);
+  }
+  if (retrievePercent_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
+  return reply;
+}
+
+void TKelPOP::ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold) {
+  retrievePercent_ = Percentage(received, msgSize_);
+  if (retrievePercent_ < threshold) return;
+  if (OnRetrieveProgress) OnRetrieveProgress(*this, retrievePercent_);
+  threshold = static_cast<std::uint16_t>(threshold + RetrieveProgressStep);
+}
+
+std::unique_ptr<TKelMsg> TKelPOP::ParseMessage(std::string reply) {
+  SplitMessage split = SplitRetrReply(reply);
+  reply = std::string();  // the lines hold it all now
+
+  auto message = std::make_unique<TKelMsg>(mimeDatabase_);
+  message->Headers = std::move(split.headers);
+  const HeaderLines headers = *message->Headers;
+  FillHeaderFields(*message, headers);
+  const PartType top = ReadPartType(headers);
+  message->Charset = top.charset;
+  message->ContentType = top.mediaType;
+  ParseBody(*this, *message, headers, split.body, top);
+
+  if (OnAfterRetrieve) OnAfterRetrieve(*this);
+  message->Subject = DecodeHeaderText(message->Subject, message->Charset);
+  message->From = DecodeHeaderText(message->From, message->Charset);
+  return message;
+}
+
+}  // namespace mail
