@@ -54,13 +54,13 @@ namespace detail {
 template <std::size_t N>
 struct Utf8Literal {
   char bytes[N]{};
-  consteval Utf8Literal(const char (&s)[N]) {
+  constexpr Utf8Literal(const char (&s)[N]) {
     for (std::size_t i = 0; i < N; ++i) bytes[i] = s[i];
   }
 };
 
 // Decodes one UTF-8 sequence at `i`, advancing `i`; the literal is known to be valid UTF-8.
-consteval char32_t NextCodePoint(const char* s, std::size_t& i) {
+constexpr char32_t NextCodePoint(const char* s, std::size_t& i) {
   const auto lead = static_cast<unsigned char>(s[i++]);
   if (lead < 0x80) return lead;
   const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
@@ -70,7 +70,7 @@ consteval char32_t NextCodePoint(const char* s, std::size_t& i) {
 }
 
 template <Utf8Literal S>
-consteval std::size_t EncodedLength() {
+constexpr std::size_t EncodedLength() {
   std::size_t count = 0;
   for (std::size_t i = 0; i + 1 < sizeof(S.bytes);) {
     NextCodePoint(S.bytes, i);
@@ -80,7 +80,7 @@ consteval std::size_t EncodedLength() {
 }
 
 template <Utf8Literal S>
-consteval std::array<char, EncodedLength<S>() + 1> Encode() {
+constexpr std::array<char, EncodedLength<S>() + 1> Encode() {
   std::array<char, EncodedLength<S>() + 1> out{};
   std::size_t n = 0;
   for (std::size_t i = 0; i + 1 < sizeof(S.bytes);) {
