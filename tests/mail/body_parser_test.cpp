@@ -1,0 +1,97 @@
+// The multipart split and the body walk's rules that the fixture messages do
+// not pin down on their own.
+#include "mail/body_parser.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "mail/mail_error.h"
+#include "mail/message.h"
+#include "mail/pop3_session.h"
+#include "platform/posix_tcp_client.h"
+#include "tests/mail/fake_mime_database.h"
+
+namespace {
+
+using mail::Lines;
+using ::testing::ElementsAre;
+
+TEST(SplitMultipart, DelimitersMustMatchExactly) {
+  const Lines headers = {"Content-Type: multipart/mixed; boundary=\"AbC\"", ""};
+  Lines body = {"preamble", "--AbC", "one", "--AbC ", "still one", "--abc", "--AbC", "two", "--AbC--", "epilogue"};
+  const auto parts = mail::SplitMultipart("bad", headers, body);
+  EXPECT_THAT(parts, ElementsAre(ElementsAre("one", "--AbC ", "still one", "--abc"), ElementsAre("two")));
+}
+
+TEST(SplitMultipart, EndOfLinesClosesTheLastPart) {
+  const Lines headers = {"Content-Type: multipart/mixed;", " boundary=x"};
+  Lines body = {"--x", "a", "--x", "b"};
+  EXPECT_THAT(mail::SplitMultipart("bad", headers, body), ElementsAre(ElementsAre("a"), ElementsAre("b")));
+}
+
+TEST(SplitMultipart, NoBoundaryOrNoDelimiterRaisesTheFormatError) {
+  struct Case {
+    const char* name;
+    Lines headers;
+    Lines body;
+  } cases[] = {
+      {"no boundary parameter", {"Content-Type: multipart/mixed"}, {"--x", "a"}},
+      {"no content type", {"Subject: s"}, {"--x", "a"}},
+      {"delimiter in no line", {"Content-Type: multipart/mixed; boundary=x"}, {"-x", "a"}},
+  };
+  for (auto& c : cases) {
+    try {
+      mail::SplitMultipart("Ошибка", c.headers, c.body);
+      ADD_FAILURE() << c.name;
+    } catch (const mail::MailError& error) {
+      EXPECT_STREQ(error.what(), "Ошибка") << c.name;
+    }
+  }
+}
+
+TEST(LineFinders, FindLineWithIgnoresCaseAndFindLineContainingKeepsIt) {
+  const Lines lines = {"Content-Type: text/plain", "Content-Disposition: inline; FileName=\"a\""};
+  EXPECT_EQ(mail::FindLineWith("FILENAME=", lines), std::make_pair(std::size_t{1}, std::size_t{30}));
+  EXPECT_FALSE(mail::FindLineWith("NAME=", Lines{}));
+  EXPECT_EQ(mail::FindLineContaining("text/plain", lines), 0u);
+  EXPECT_FALSE(mail::FindLineContaining("TEXT/PLAIN", lines));
+}
+
+class BodyWalk : public ::testing::Test {
+ protected:
+  mail::TKelMsg Parse(Lines headers, Lines body) {
+    mail::TKelMsg message(types_);
+    const mail::PartType top = mail::ReadPartType(headers);
+    message.Charset = top.charset;
+    message.ContentType = top.mediaType;
+    mail::ParseBody(session_, message, headers, body, top);
+    return message;
+  }
+
+  testsupport::FakeMimeDatabase types_;
+  mail::TKelPOP session_{std::make_unique<platform::PosixTcpClient>(), {}, &types_};
+};
+
+TEST_F(BodyWalk, OnlyTheFirstTextPartIsTextLaterOnesAreFiles) {
+  const auto message = Parse({"Content-Type: multipart/mixed; boundary=b", ""},
+                             {"--b", "Content-Type: text/plain", "", "first", "--b", "Content-Type: text/plain", "",
+                              "second", "", "--b", "", "no headers at all", "", "--b--"});
+  EXPECT_THAT(message.Text, ElementsAre("first"));
+  ASSERT_EQ(message.AttachedFiles.Count(), 2u);
+  EXPECT_EQ(message.AttachedFiles.Items(0).Data, "second\r\n");
+  EXPECT_EQ(message.AttachedFiles.Items(1).Data, "no headers at all\r\n");
+}
+
+TEST_F(BodyWalk, NestedPartWithoutItsDelimiterFailsTheWholeMessage) {
+  EXPECT_THROW(Parse({"Content-Type: multipart/mixed; boundary=o", ""},
+                     {"--o", "Content-Type: multipart/alternative; boundary=i", "", "--missing", "--o--"}),
+               mail::MailError);
+}
+
+TEST_F(BodyWalk, MultipartReportIsShownAsText) {
+  const auto message = Parse({"Content-Type: multipart/report; boundary=r", ""}, {"--r", "delivery failed", "--r--"});
+  EXPECT_THAT(message.Text, ElementsAre("--r", "delivery failed", "--r--"));
+  EXPECT_EQ(message.AttachedFiles.Count(), 0u);
+}
+
+}  // namespace
