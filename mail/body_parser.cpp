@@ -244,11 +244,18 @@ std::vector<Lines> SplitMultipart(const std::string& errorText, HeaderLines head
 
   const auto opening = FindLineContaining(delimiter, lines);
   if (!opening) throw MailError(errorText);
-  std::vector<Lines> parts(1);
-  for (std::size_t i = *opening + 1; i < lines.size(); ++i) {
-    if (lines[i] == closing) break;
-    if (lines[i] == delimiter) parts.emplace_back();
-    else parts.back().push_back(std::move(lines[i]));
+  // Find the part bounds first, so each part is sized once.
+  std::vector<std::size_t> starts = {*opening + 1};
+  std::size_t end = *opening + 1;
+  for (; end < lines.size() && lines[end] != closing; ++end)
+    if (lines[end] == delimiter) starts.push_back(end + 1);
+  starts.push_back(end + 1);
+
+  std::vector<Lines> parts(starts.size() - 1);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const auto from = lines.begin() + static_cast<std::ptrdiff_t>(starts[i]);
+    const auto to = lines.begin() + static_cast<std::ptrdiff_t>(starts[i + 1] - 1);
+    parts[i].assign(std::make_move_iterator(from), std::make_move_iterator(to));
   }
   return parts;
 }

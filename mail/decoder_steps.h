@@ -26,6 +26,41 @@ inline constexpr std::array<std::uint8_t, 256> kBase64Values = MakeBase64Values(
 // Four 6-bit slots filled one character at a time.
 class Base64Quad {
  public:
+  // Takes every character of `text`, writing the bytes of each quad it
+  // completes at `out` (which needs room for three bytes per quad) and calling
+  // `quadDone` after each. A quad left incomplete waits for the next text.
+  // Answers the end of what it wrote.
+  template <class QuadDone>
+  char* Feed(std::string_view text, char* out, QuadDone quadDone) {
+    const char* in = text.data();
+    const char* const end = in + text.size();
+    while (in < end) {
+      // Four characters of the alphabet proper (no pad mark, nothing to skip) make a plain quad.
+      if (count_ == 0 && end - in >= 4) {
+        const std::uint32_t a = kBase64Values[static_cast<unsigned char>(in[0])];
+        const std::uint32_t b = kBase64Values[static_cast<unsigned char>(in[1])];
+        const std::uint32_t c = kBase64Values[static_cast<unsigned char>(in[2])];
+        const std::uint32_t d = kBase64Values[static_cast<unsigned char>(in[3])];
+        if (((a | b | c | d) & 0xC0) == 0) {
+          const std::uint32_t group = a << 18 | b << 12 | c << 6 | d;
+          out[0] = static_cast<char>(group >> 16);
+          out[1] = static_cast<char>(group >> 8 & 0xFF);
+          out[2] = static_cast<char>(group & 0xFF);
+          out += 3;
+          in += 4;
+          quadDone();
+          continue;
+        }
+      }
+      if (Put(*in++)) {
+        out += Emit(out);
+        quadDone();
+      }
+    }
+    return out;
+  }
+
+ private:
   // Takes one character; true when it completed the quad. A character outside
   // the alphabet (a blank, a line break) takes no slot.
   bool Put(char c) {
@@ -57,7 +92,6 @@ class Base64Quad {
     return bytes;
   }
 
- private:
   std::array<std::uint8_t, 4> slots_{};
   std::size_t count_ = 0;
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <string_view>
 
 #include "mail/decoder_steps.h"
@@ -123,11 +122,7 @@ void DecodeBase64Body(const Lines& lines, DecodeProgress& progress, DecodedBytes
   decoder_steps::Base64Quad quad;
   for (std::size_t index = 0; index < lines.size(); ++index) {
     progress.AtLine(index);
-    for (const char c : lines[index]) {
-      if (!quad.Put(c)) continue;
-      out.Advance(quad.Emit(out.End()));
-      progress.Step();
-    }
+    out.AdvanceTo(quad.Feed(lines[index], out.End(), [&progress] { progress.Step(); }));
   }
 }
 

@@ -1,20 +1,28 @@
 #include "mail/message_lines.h"
 
+#include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace mail {
 
 Lines CutLines(std::string_view text) {
   Lines lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
-      break;
+  // Sized once: a lone CR is rare enough to cost at most a regrowth.
+  lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  const char* const end = text.data() + text.size();
+  const char* start = text.data();
+  const char* newline = nullptr;  // the next LF at or after start, kept so no byte is scanned twice for it
+  while (start < end) {
+    if (newline < start) {
+      newline = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
+      if (newline == nullptr) newline = end;
     }
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    const auto* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(newline - start)));
+    const char* stop = cr != nullptr ? cr : newline;
+    lines.emplace_back(start, stop);
+    if (stop == end) break;
+    start = stop + (cr != nullptr && cr + 1 == newline ? 2 : 1);
   }
   return lines;
 }
@@ -22,19 +30,15 @@ Lines CutLines(std::string_view text) {
 SplitMessage SplitRetrReply(std::string_view reply) {
   Lines lines = CutLines(reply);
   // The first line is the "+OK" status line, the last the terminating ".".
-  const auto first = lines.size() > 0 ? lines.begin() + 1 : lines.end();
-  const auto last = lines.size() > 1 ? lines.end() - 1 : first;
+  if (lines.size() > 1) lines.pop_back();
+  const std::size_t first = lines.empty() ? 0 : 1;
 
   SplitMessage split;
-  auto bodyStart = first;
-  for (auto it = first; it != last; ++it) {
-    if (it->empty()) {
-      split.headers.assign(std::make_move_iterator(first), std::make_move_iterator(it + 1));
-      bodyStart = it + 1;
-      break;
-    }
-  }
-  split.body.assign(std::make_move_iterator(bodyStart), std::make_move_iterator(last));
+  const auto empty = std::find_if(lines.begin() + first, lines.end(), [](const std::string& l) { return l.empty(); });
+  const auto bodyStart = empty == lines.end() ? lines.begin() + first : empty + 1;
+  split.headers.assign(std::make_move_iterator(lines.begin() + first), std::make_move_iterator(bodyStart));
+  lines.erase(lines.begin(), bodyStart);
+  split.body = std::move(lines);
   // RFC 1939 byte-stuffing: a leading "." was doubled by the server.
   for (std::string& line : split.body)
     if (line.size() > 1 && line[0] == '.') line.erase(0, 1);

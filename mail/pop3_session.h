@@ -105,6 +105,8 @@ class TKelPOP {
   // The parsed message n; nothing when RETR was refused. Raises MailError when
   // the message cannot be parsed.
   std::unique_ptr<TKelMsg> Retrieve(std::uint32_t n);
+  // The parsing half of Retrieve: a whole RETR reply, status line to terminator.
+  std::unique_ptr<TKelMsg> ParseMessage(std::string reply);
   std::string RetrieveHeaders(std::uint32_t n);
   void DeleteMsg(std::uint32_t n);
   void Quit();
@@ -140,7 +142,6 @@ class TKelPOP {
   bool ReadMultiLine(std::string& collected, std::size_t bodyStart);
   std::optional<std::string> Download(std::uint32_t n);
   void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);
-  std::unique_ptr<TKelMsg> ParseMessage(std::string reply);
 
   std::unique_ptr<platform::TcpClient> connection_;
   platform::EventPump eventPump_;

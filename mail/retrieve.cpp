@@ -19,6 +19,8 @@ namespace {
 
 constexpr std::string_view kTerminator = "\r\n.\r\n";
 constexpr std::int32_t kUnknownSize = 100;
+// The size LIST gave is only a hint for the first allocation: a server may lie.
+constexpr std::size_t kMaxSizeHint = 64 * 1024 * 1024;
 
 // The size from a LIST reply ("1 2345"); 100 when it gives none.
 std::int32_t SizeFromList(const std::string& replyText) {
@@ -61,6 +63,7 @@ std::optional<std::string> TKelPOP::Download(std::uint32_t n) {
     SignalError(kRetrieveRefused);
     return std::nullopt;
   }
+  if (msgSize_ > 0) reply.reserve(std::min(static_cast<std::size_t>(msgSize_) + 1024, kMaxSizeHint));
   retrievePercent_ = 0;
   std::uint16_t threshold = RetrieveProgressStep;
   std::string chunk;

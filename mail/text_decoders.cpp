@@ -14,10 +14,7 @@ using decoder_steps::Base64Quad;
 
 // Decodes `text` into `out` (room for text.size() / 4 * 3 bytes); answers the end.
 char* DecodeBase64Into(std::string_view text, char* out) {
-  Base64Quad quad;
-  for (const char c : text)
-    if (quad.Put(c)) out += quad.Emit(out);
-  return out;
+  return Base64Quad().Feed(text, out, [] {});
 }
 
 std::size_t TotalSize(const Lines& lines, std::size_t extraPerLine) {
