@@ -2,16 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <stdexcept>
+
+#include "tests/support/qt_environment.h"
 
 namespace {
 
 TEST(BusyCursor, WaitCursorShowsWhileAnyBusyScopeIsOpen) {
-  int argc = 1;
-  char name[] = "busy_cursor_test";
-  char* argv[] = {name, nullptr};
-  QApplication app(argc, argv);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   try {
     desktop::BusyScope outer;
