@@ -1,0 +1,123 @@
+#include "config/main_settings.h"
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "config/scramble.h"
+
+namespace config {
+
+namespace {
+
+constexpr const char* kMain = "TMainForm";
+constexpr const char* kServers = "Servers";
+constexpr const char* kFont = "Font";
+
+// A path is stored as the system's own bytes: converting it to Windows-1251
+// would lose the characters the code page lacks, and the folder with them.
+std::string CurrentFolder() {
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::current_path(error);
+  return error ? std::string() : folder.string();
+}
+
+void ChangeFolder(const std::string& folder) {
+  std::error_code ignored;
+  std::filesystem::current_path(folder, ignored);
+}
+
+// The single account of the older layout, when it has a host and a user name.
+std::optional<TServer> ReadOlderAccount(const platform::RegistryStore& store) {
+  std::string host = store.ReadString(kMain, "Host", "");
+  std::string user = store.ReadString(kMain, "UserId", "");
+  if (user.empty()) user = UnscrambleText(store.ReadString(kMain, "UserIdent", ""));
+  std::string password = store.ReadString(kMain, "Passwd", "");
+  if (password.empty()) password = UnscrambleText(store.ReadString(kMain, "Password", ""));
+  if (host.empty() || user.empty()) return std::nullopt;
+  return TServer(std::move(host), std::move(user), std::move(password), true);
+}
+
+void DeleteOlderAccount(platform::RegistryStore& store) {
+  for (const char* name : {"Host", "UserId", "UserIdent", "Passwd", "Password"}) store.DeleteValue(kMain, name);
+}
+
+void ReadAccounts(const platform::RegistryStore& store, TAccountList& accounts) {
+  const int count = store.ReadInteger(kServers, "Count", 0);
+  for (int n = 0; n < count; ++n) {
+    const std::string index = std::to_string(n);
+    std::string host = store.ReadString(kServers, "Host" + index, "");
+    std::string user = UnscrambleText(store.ReadString(kServers, "UserId" + index, ""));
+    std::string password = UnscrambleText(store.ReadString(kServers, "Passwd" + index, ""));
+    const bool checked = store.ReadBool(kServers, "Checked" + index, true);
+    if (host.empty() || user.empty()) return;  // a gap ends the list
+    accounts.emplace_back(std::move(host), std::move(user), std::move(password), checked);
+  }
+}
+
+void WriteAccounts(platform::RegistryStore& store, const TAccountList& accounts) {
+  store.WriteInteger(kServers, "Count", static_cast<int>(accounts.size()));
+  for (std::size_t n = 0; n < accounts.size(); ++n) {
+    const std::string index = std::to_string(n);
+    store.WriteString(kServers, "Host" + index, accounts[n].Host);
+    store.WriteString(kServers, "UserId" + index, ScrambleText(accounts[n].UserId));
+    store.WriteString(kServers, "Passwd" + index, ScrambleText(accounts[n].Passwd));
+    store.WriteBool(kServers, "Checked" + index, accounts[n].Checked);
+  }
+}
+
+void ReadFont(const platform::RegistryStore& store, TFontSettings& font) {
+  font.Name = store.ReadString(kFont, "Name", font.Name);
+  font.Charset = store.ReadInteger(kFont, "Charset", font.Charset);
+  font.Size = store.ReadInteger(kFont, "Size", font.Size);
+  font.Color = store.ReadInteger(kFont, "Color", font.Color);
+  font.Style = store.ReadInteger(kFont, "Style", font.Style);
+}
+
+void WriteFont(platform::RegistryStore& store, const TFontSettings& font) {
+  store.WriteString(kFont, "Name", font.Name);
+  store.WriteInteger(kFont, "Charset", font.Charset);
+  store.WriteInteger(kFont, "Size", font.Size);
+  store.WriteInteger(kFont, "Color", font.Color);
+  store.WriteInteger(kFont, "Style", font.Style);
+}
+
+}  // namespace
+
+void RestoreMainSettings(platform::RegistryStore& store, TMainSettings& settings) {
+  if (settings.Loaded) return;
+  settings.Loaded = true;
+  settings.ShowMain = store.ReadBool(kMain, "ShowMain", false);
+  settings.ShowDialog = store.ReadBool(kMain, "ShowDialog", true);
+  settings.ShowSound = store.ReadBool(kMain, "ShowSound", true);
+  settings.DeleteConf = store.ReadBool(kMain, "DeleteConf", true);
+  const std::optional<TServer> older = ReadOlderAccount(store);
+  if (older) settings.AccountList.push_back(*older);
+  ReadAccounts(store, settings.AccountList);
+  // The moved account is stored in its new place before its old values go, so
+  // a run that ends without saving does not lose it.
+  if (older) WriteAccounts(store, settings.AccountList);
+  DeleteOlderAccount(store);
+  settings.Interval = store.ReadInteger(kMain, "Time", settings.Interval);
+  ReadFont(store, settings.Font);
+  settings.WordWrap = store.ReadBool(kMain, "WordWrap", settings.WordWrap);
+  ChangeFolder(store.ReadString(kMain, "WorkDir", CurrentFolder()));
+  settings.FilesViewHeight = store.ReadInteger(kMain, "FilesViewHeight", settings.FilesViewHeight);
+  settings.ShowConfig = store.ReadBool(kMain, "ShowConfig", true);
+}
+
+void SaveMainSettings(platform::RegistryStore& store, const TMainSettings& settings) {
+  store.WriteBool(kMain, "ShowMain", settings.ShowMain);
+  store.WriteBool(kMain, "ShowDialog", settings.ShowDialog);
+  store.WriteBool(kMain, "ShowSound", settings.ShowSound);
+  store.WriteBool(kMain, "DeleteConf", settings.DeleteConf);
+  WriteAccounts(store, settings.AccountList);
+  store.WriteInteger(kMain, "Time", settings.Interval);
+  WriteFont(store, settings.Font);
+  store.WriteBool(kMain, "WordWrap", settings.WordWrap);
+  store.WriteString(kMain, "WorkDir", CurrentFolder());
+  store.WriteInteger(kMain, "FilesViewHeight", settings.FilesViewHeight);
+  store.WriteBool(kMain, "ShowConfig", settings.ShowConfig);
+}
+
+}  // namespace config

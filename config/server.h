@@ -1,0 +1,28 @@
+// One mailbox account, and the main window's ordered list of them. The list
+// holds the accounts as values: it owns them, and clearing or destroying it
+// frees them. Order matters: it is the order of checking, of numbering in the
+// settings and of the configuration dialog's list.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace config {
+
+struct TServer {
+  TServer() = default;  // a new account: empty texts, checked
+  TServer(std::string host, std::string userId, std::string passwd, bool checked)
+      : Host(std::move(host)), UserId(std::move(userId)), Passwd(std::move(passwd)), Checked(checked) {}
+
+  bool operator==(const TServer&) const = default;
+
+  std::string Host;     // POP3 server name or dotted address
+  std::string UserId;   // mailbox user name
+  std::string Passwd;   // in plain text in memory; scrambled only when stored
+  bool Checked = true;  // takes part in mail checks
+};
+
+using TAccountList = std::vector<TServer>;
+
+}  // namespace config
