@@ -28,6 +28,7 @@
 #include "mail/attached_files.h"
 #include "mail/lines.h"
 #include "mail/message.h"
+#include "mail/message_lines.h"
 #include "platform/event_pump.h"
 #include "platform/mime_database.h"
 #include "platform/tcp_client.h"
@@ -79,6 +80,11 @@ class TKelPOP {
   std::uint16_t DecodeProgressStep = 10;
   std::uint16_t RetrieveProgressStep = 10;
   int ReplyTimeoutMs = 60000;  // longest wait for one reply before the session gives up
+  // When set, a message whose body cannot be parsed is still returned, with
+  // its header fields, its raw body lines as Text and no attached files, and
+  // the error's text in LastParseError; one bad message then hides no other.
+  bool KeepUnparsableMessages = false;
+  std::string LastParseError;  // empty after a message that parsed
 
   // Events; an empty one is not called.
   TConnectionEvent OnConnect;
@@ -141,6 +147,7 @@ class TKelPOP {
   void CloseConnection();
   bool ReadMultiLine(std::string& collected, std::size_t bodyStart);
   std::optional<std::string> Download(std::uint32_t n);
+  std::unique_ptr<TKelMsg> BuildMessage(SplitMessage split, bool parseBody);
   void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);
 
   std::unique_ptr<platform::TcpClient> connection_;

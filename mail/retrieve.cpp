@@ -88,9 +88,23 @@ void TKelPOP::ReportRetrieveProgress(std::size_t received, std::uint16_t& thresh
 }
 
 std::unique_ptr<TKelMsg> TKelPOP::ParseMessage(std::string reply) {
-  SplitMessage split = SplitRetrReply(reply);
-  reply = std::string();  // the lines hold it all now
+  LastParseError.clear();
+  if (!KeepUnparsableMessages) {
+    SplitMessage split = SplitRetrReply(reply);
+    reply = std::string();  // the lines hold it all now
+    return BuildMessage(std::move(split), true);
+  }
+  try {
+    return BuildMessage(SplitRetrReply(reply), true);
+  } catch (const MailError& error) {
+    LastParseError = error.what();
+    return BuildMessage(SplitRetrReply(reply), false);
+  }
+}
 
+// The message from its lines; without `parseBody` its Text is the raw body
+// and it has no attached files.
+std::unique_ptr<TKelMsg> TKelPOP::BuildMessage(SplitMessage split, bool parseBody) {
   auto message = std::make_unique<TKelMsg>(mimeDatabase_);
   message->Headers = std::move(split.headers);
   const HeaderLines headers = *message->Headers;
@@ -98,7 +112,8 @@ std::unique_ptr<TKelMsg> TKelPOP::ParseMessage(std::string reply) {
   const PartType top = ReadPartType(headers);
   message->Charset = top.charset;
   message->ContentType = top.mediaType;
-  ParseBody(*this, *message, headers, split.body, top);
+  if (parseBody) ParseBody(*this, *message, headers, split.body, top);
+  else message->Text = std::move(split.body);
 
   if (OnAfterRetrieve) OnAfterRetrieve(*this);
   message->Subject = DecodeHeaderText(message->Subject, message->Charset);

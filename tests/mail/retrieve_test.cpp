@@ -169,6 +169,30 @@ TEST(Retrieve, UnparsableMessageRaisesAndKeepsTheSessionOpen) {
   EXPECT_THAT(server.Finish(), ElementsAre());
 }
 
+// For the application: one bad message must not hide the others.
+TEST(Retrieve, UnparsableMessageCanBeKeptWithItsRawBody) {
+  FakePop3Server server(Script({Client("LIST 1\r\n"), Server("+OK 1 10\r\n"), Client("RETR 1\r\n"),
+                                Server("+OK\r\nSubject: broken\r\nContent-Type: multipart/mixed\r\n\r\n--x\r\nraw\r\n.\r\n"),
+                                Client("LIST 2\r\n"), Server("+OK 2 10\r\n"), Client("RETR 2\r\n"),
+                                Server("+OK\r\nSubject: fine\r\n\r\nbody\r\n.\r\n")}));
+  auto session = LoggedInSession(server);
+  session->KeepUnparsableMessages = true;
+  session->ErrorInFormatOfMsg = "broken format";
+  const auto bad = session->Retrieve(1);
+  ASSERT_TRUE(bad);
+  EXPECT_EQ(session->LastParseError, "broken format");
+  EXPECT_EQ(bad->Subject, "broken");
+  EXPECT_EQ(bad->ContentType, "MULTIPART/MIXED");
+  EXPECT_THAT(bad->Text, ElementsAre("--x", "raw"));
+  EXPECT_EQ(bad->AttachedFiles.Count(), 0u);
+  const auto good = session->Retrieve(2);
+  ASSERT_TRUE(good);
+  EXPECT_EQ(session->LastParseError, "");
+  EXPECT_THAT(good->Text, ElementsAre("body"));
+  session.reset();
+  EXPECT_THAT(server.Finish(), ElementsAre());
+}
+
 TEST(Retrieve, NeedsAConnection) {
   TKelPOP session(std::make_unique<platform::PosixTcpClient>(), {});
   RetrieveEvents events(session);
