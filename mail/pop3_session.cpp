@@ -16,6 +16,13 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kPollSliceMs = 200;     // readability is polled in slices so events keep flowing
 constexpr std::size_t kReadSize = 1024;
+// A status line is a few dozen bytes; a server that sends a megabyte without a
+// line break is broken or hostile.
+constexpr std::size_t kMaxStatusLine = 1024 * 1024;
+// A multi-line reply gets ReplyTimeoutMs again each time this much more has
+// arrived: a slow but steady download goes on, a server that trickles a byte
+// now and then is cut off.
+constexpr std::size_t kProgressBytes = 64 * 1024;
 constexpr std::string_view kCrLf = "\r\n";
 constexpr std::string_view kTerminator = "\r\n.\r\n";
 
@@ -87,8 +94,9 @@ void TKelPOP::Connect() {
     return;
   }
   if (!connected_) return;
+  // A server that does not greet with "+OK" is not one to talk to.
   std::string greeting;
-  if (ReadReply(greeting) && replyError_) SignalError(kGreetingRefused);
+  if (ReadReply(greeting) && (replyError_ || !greeting.starts_with("+OK"))) SignalError(kGreetingRefused);
 }
 
 bool TKelPOP::Login() {
@@ -133,7 +141,7 @@ std::string TKelPOP::RetrieveHeaders(std::uint32_t n) {
     return {};
   }
   const std::size_t statusEnd = reply.find(kCrLf);
-  if (!ReadMultiLine(reply, statusEnd)) return {};
+  if (!ReadMultiLine(reply, statusEnd, {})) return {};
   const std::size_t end = reply.find(kTerminator, statusEnd) + kTerminator.size();
   return reply.substr(statusEnd + kCrLf.size(), end - statusEnd - kCrLf.size());
 }
@@ -172,58 +180,61 @@ bool TKelPOP::ReadReply(std::string& reply) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeoutMs);
   std::size_t searchFrom = 0;
   do {
+    if (reply.size() > kMaxStatusLine) return Fail(kReplyTooLarge, "Слишком длинный ответ сервера"_cp1251);
     searchFrom = reply.empty() ? 0 : reply.size() - 1;
-    const ReadResult result = ReadOnce(reply, deadline);
-    if (result != ReadResult::kData) {
-      SignalError(result == ReadResult::kTimedOut ? kReplyTimedOut : kClosedByServer);
-      return false;
-    }
+    if (!ReadOnce(reply, deadline)) return false;
   } while (reply.find(kCrLf, searchFrom) == std::string::npos);
   Classify(reply);
   return true;
 }
 
-bool TKelPOP::ReadChunk(std::string& chunk) {
-  chunk.clear();
-  const ReadResult result = ReadOnce(chunk, Clock::now() + std::chrono::milliseconds(ReplyTimeoutMs));
-  if (result != ReadResult::kData) {
-    SignalError(result == ReadResult::kTimedOut ? kReplyTimedOut : kClosedByServer);
-    return false;
-  }
-  Classify(chunk);
-  return true;
-}
-
 // Appends chunks until the "." line that ends a multi-line reply has arrived.
 // The terminator is looked for from the status line's own CR LF, so that an
-// empty block ("+OK" CR LF "." CR LF) ends at once.
-bool TKelPOP::ReadMultiLine(std::string& collected, std::size_t bodyStart) {
+// empty block ("+OK" CR LF "." CR LF) ends at once, and each search starts a
+// few bytes back, so a terminator split between chunks is found.
+bool TKelPOP::ReadMultiLine(std::string& collected, std::size_t bodyStart, const std::function<void()>& afterChunk) {
+  auto deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeoutMs);
+  std::size_t renewedAt = collected.size();
   std::size_t searchFrom = bodyStart;
   std::string chunk;
   while (collected.find(kTerminator, searchFrom) == std::string::npos) {
+    if (collected.size() > MaxReplySize) return Fail(kReplyTooLarge, "Слишком длинный ответ сервера"_cp1251);
+    ProcessEvents();
     searchFrom = std::max(bodyStart, collected.size() - std::min(collected.size(), kTerminator.size() - 1));
-    if (!ReadChunk(chunk)) return false;
+    chunk.clear();
+    if (!ReadOnce(chunk, deadline)) return false;
+    Classify(chunk);
     collected += chunk;
+    if (collected.size() - renewedAt >= kProgressBytes) {
+      deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeoutMs);
+      renewedAt = collected.size();
+    }
+    if (afterChunk) afterChunk();
   }
   return true;
 }
 
-TKelPOP::ReadResult TKelPOP::ReadOnce(std::string& into, std::chrono::steady_clock::time_point deadline) {
-  while (!connection_->WaitReadable(kPollSliceMs)) {
+// Ends the session with a code of ours and the text that says why.
+bool TKelPOP::Fail(int code, std::string_view why) {
+  replyText_ = why;
+  SignalError(code);
+  return false;
+}
+
+// One read of up to kReadSize bytes; false when the session ended instead.
+// The deadline is checked before every wait, so data that keeps trickling in
+// cannot hold a reply open past it.
+bool TKelPOP::ReadOnce(std::string& into, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    if (Clock::now() >= deadline) return Fail(kReplyTimedOut, "Сервер не ответил вовремя"_cp1251);
+    if (connection_->WaitReadable(kPollSliceMs)) break;
     ProcessEvents();
-    if (Clock::now() >= deadline) {
-      replyText_ = "Сервер не ответил вовремя"_cp1251;
-      return ReadResult::kTimedOut;
-    }
   }
   char buffer[kReadSize];
   const std::size_t got = connection_->Read(buffer, sizeof buffer);
-  if (got == 0) {
-    replyText_ = "Сервер закрыл соединение"_cp1251;
-    return ReadResult::kClosed;
-  }
+  if (got == 0) return Fail(kClosedByServer, "Сервер закрыл соединение"_cp1251);
   into.append(buffer, got);
-  return ReadResult::kData;
+  return true;
 }
 
 void TKelPOP::Classify(const std::string& reply) {

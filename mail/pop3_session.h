@@ -10,8 +10,9 @@
 //   DeleteMsg(n)      DELE n                            -> MsgCount lowered, OnDelete
 //   Quit              QUIT                              -> connection closed, OnQuit
 //
-// A refused command ("-ERR"), a reply that does not come within ReplyTimeoutMs
-// and a connection the server closed all end the session through SignalError:
+// A refused command ("-ERR"), a reply that does not come within ReplyTimeoutMs,
+// a reply longer than its limit and a connection the server closed all end the
+// session through SignalError:
 // the connection closes, OnQuit and then OnError fire, and the operation returns
 // its failure value (false, 0, an empty text). Misuse raises MailError; a read
 // or write the system rejects raises platform::SocketError. While it waits the
@@ -48,6 +49,7 @@ enum PopError : int {
   kStatRefused = 2006,
   kReplyTimedOut = 2007,
   kClosedByServer = 2008,
+  kReplyTooLarge = 2009,
 };
 
 using TConnectionEvent = std::function<void(platform::TcpClient& sender)>;
@@ -80,6 +82,8 @@ class TKelPOP {
   std::uint16_t DecodeProgressStep = 10;
   std::uint16_t RetrieveProgressStep = 10;
   int ReplyTimeoutMs = 60000;  // longest wait for one reply before the session gives up
+  // The longest multi-line reply (a whole message) taken; a longer one ends the session.
+  std::size_t MaxReplySize = 256 * 1024 * 1024;
   // When set, a message whose body cannot be parsed is still returned, with
   // its header fields, its raw body lines as Text and no attached files, and
   // the error's text in LastParseError; one bad message then hides no other.
@@ -135,17 +139,16 @@ class TKelPOP {
   // Reads a status reply: chunks until its first line is complete. False when the
   // session ended instead (time-out or closed connection, already signalled).
   bool ReadReply(std::string& reply);
-  // Reads the next chunk of a multi-line reply, classified like a status reply.
-  bool ReadChunk(std::string& chunk);
+  // Collects a multi-line reply, each chunk classified like a status reply.
+  bool ReadMultiLine(std::string& collected, std::size_t bodyStart, const std::function<void()>& afterChunk);
   void SignalError(int code);
   void ProcessEvents();
 
  private:
-  enum class ReadResult { kData, kTimedOut, kClosed };
-  ReadResult ReadOnce(std::string& into, std::chrono::steady_clock::time_point deadline);
+  bool ReadOnce(std::string& into, std::chrono::steady_clock::time_point deadline);
+  bool Fail(int code, std::string_view why);
   void Classify(const std::string& reply);
   void CloseConnection();
-  bool ReadMultiLine(std::string& collected, std::size_t bodyStart);
   std::optional<std::string> Download(std::uint32_t n);
   std::unique_ptr<TKelMsg> BuildMessage(SplitMessage split, bool parseBody);
   void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);

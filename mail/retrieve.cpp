@@ -17,10 +17,7 @@ namespace mail {
 
 namespace {
 
-constexpr std::string_view kTerminator = "\r\n.\r\n";
 constexpr std::int32_t kUnknownSize = 100;
-// The size LIST gave is only a hint for the first allocation: a server may lie.
-constexpr std::size_t kMaxSizeHint = 64 * 1024 * 1024;
 
 // The size from a LIST reply ("1 2345"); 100 when it gives none.
 std::int32_t SizeFromList(const std::string& replyText) {
@@ -63,19 +60,10 @@ std::optional<std::string> TKelPOP::Download(std::uint32_t n) {
     SignalError(kRetrieveRefused);
     return std::nullopt;
   }
-  if (msgSize_ > 0) reply.reserve(std::min(static_cast<std::size_t>(msgSize_) + 1024, kMaxSizeHint));
   retrievePercent_ = 0;
   std::uint16_t threshold = RetrieveProgressStep;
-  std::string chunk;
-  // The terminator may be split between chunks, so each search starts a few bytes back.
-  std::size_t searchFrom = 0;
-  while (reply.find(kTerminator, searchFrom) == std::string::npos) {
-    ProcessEvents();
-    searchFrom = reply.size() - std::min(reply.size(), kTerminator.size() - 1);
-    if (!ReadChunk(chunk)) return std::nullopt;
-    reply += chunk;
-    ReportRetrieveProgress(reply.size(), threshold);
-  }
+  const auto progress = [&] { ReportRetrieveProgress(reply.size(), threshold); };
+  if (!ReadMultiLine(reply, reply.find("\r\n"), progress)) return std::nullopt;
   if (retrievePercent_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
   return reply;
 }
