@@ -4,16 +4,24 @@
 // is idle, is the main window's business.
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QPoint>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "mail/message.h"
 
 class QListWidget;
+class QMouseEvent;
+class QPlainTextEdit;
 
 namespace app {
+
+class AttachmentListWidget;
+class FileSplitter;
+class NoticeStatusBar;
 
 class MessageView : public QWidget {
   Q_OBJECT
@@ -51,6 +59,25 @@ class MessageView : public QWidget {
   std::function<void(QPoint)> OnFileMenu;
 
   QListWidget* FileList() const;
+
+ private:
+  void ShowHeaders(const QString& from, const QString& subject, const QString& date);
+  void ShowBody(const mail::Lines& text);
+  void FillFileList(const mail::TAttachedFiles& files);
+  void ShowFileList(bool shown);
+  void SetMessageHint(const QString& hint);
+  bool Idle() const;
+  void FileLVMouseDown(const QMouseEvent& event);
+  void FileLVMouseMove(const QMouseEvent& event);
+
+  NoticeStatusBar* sbFrom_;
+  NoticeStatusBar* sbSubject_;
+  NoticeStatusBar* sbDate_;
+  QWidget* panel1_;
+  QPlainTextEdit* memo1_;
+  AttachmentListWidget* fileLV_;
+  FileSplitter* fileSplit_;
+  std::vector<const mail::TAttachedFile*> files_;  // what the list's items refer to, by row
 };
 
 }  // namespace app

@@ -172,7 +172,23 @@ void TKelPOP::Quit() {
   CloseConnection();
 }
 
-void TKelPOP::SendCommand(const std::string& command) { connection_->Write(command); }
+// A connection the system has refused to read or write is of no further use;
+// left open, every later pass would find the session still connected. So it
+// is closed before the error goes on to the caller.
+template <typename Operation>
+auto TKelPOP::OnConnection(Operation operation) {
+  try {
+    return operation();
+  } catch (const platform::SocketError&) {
+    replyError_ = true;
+    CloseConnection();
+    throw;
+  }
+}
+
+void TKelPOP::SendCommand(const std::string& command) {
+  OnConnection([&] { connection_->Write(command); });
+}
 
 bool TKelPOP::ReadReply(std::string& reply) {
   reply.clear();
@@ -227,11 +243,11 @@ bool TKelPOP::Fail(int code, std::string_view why) {
 bool TKelPOP::ReadOnce(std::string& into, std::chrono::steady_clock::time_point deadline) {
   for (;;) {
     if (Clock::now() >= deadline) return Fail(kReplyTimedOut, "Сервер не ответил вовремя"_cp1251);
-    if (connection_->WaitReadable(kPollSliceMs)) break;
+    if (OnConnection([&] { return connection_->WaitReadable(kPollSliceMs); })) break;
     ProcessEvents();
   }
   char buffer[kReadSize];
-  const std::size_t got = connection_->Read(buffer, sizeof buffer);
+  const std::size_t got = OnConnection([&] { return connection_->Read(buffer, sizeof buffer); });
   if (got == 0) return Fail(kClosedByServer, "Сервер закрыл соединение"_cp1251);
   into.append(buffer, got);
   return true;

@@ -15,7 +15,8 @@
 // session through SignalError:
 // the connection closes, OnQuit and then OnError fire, and the operation returns
 // its failure value (false, 0, an empty text). Misuse raises MailError; a read
-// or write the system rejects raises platform::SocketError. While it waits the
+// or write the system rejects raises platform::SocketError after closing the
+// connection. While it waits the
 // session calls the event pump, so the caller's user interface stays live.
 #pragma once
 
@@ -149,6 +150,8 @@ class TKelPOP {
   bool Fail(int code, std::string_view why);
   void Classify(const std::string& reply);
   void CloseConnection();
+  template <typename Operation>
+  auto OnConnection(Operation operation);
   std::optional<std::string> Download(std::uint32_t n);
   std::unique_ptr<TKelMsg> BuildMessage(SplitMessage split, bool parseBody);
   void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);

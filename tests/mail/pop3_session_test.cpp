@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "mail/mail_error.h"
 #include "platform/cp1251.h"
 #include "platform/posix_tcp_client.h"
@@ -348,6 +350,50 @@ TEST(Pop3Session, HostIsHandedOverAsAddressOrNameAndPortDefaultsTo110) {
     EXPECT_EQ(log[0].address, c.byAddress ? c.host : "") << c.host;
     EXPECT_EQ(log[0].name, c.byAddress ? "" : c.host) << c.host;
     EXPECT_EQ(log[0].port, c.expectedPort) << c.host << ":" << c.port;
+  }
+}
+
+// A connection whose reads or writes the system refuses.
+class RefusingClient : public platform::TcpClient {
+ public:
+  explicit RefusingClient(bool refuseWrites) : refuseWrites_(refuseWrites) {}
+  void Open(const std::string&, const std::string&, int) override {
+    open_ = true;
+    if (OnConnect) OnConnect();
+  }
+  void Close() override {
+    if (open_ && OnClose) OnClose();
+    open_ = false;
+  }
+  bool WaitReadable(int) override { return true; }
+  std::size_t Read(char* buffer, std::size_t) override {
+    if (greeted_) throw platform::SocketError("Read", ECONNRESET);
+    greeted_ = true;
+    std::memcpy(buffer, "+OK\r\n", 5);
+    return 5;
+  }
+  void Write(std::string_view) override {
+    if (refuseWrites_) throw platform::SocketError("Write", EPIPE);
+  }
+
+ private:
+  bool refuseWrites_;
+  bool open_ = false;
+  bool greeted_ = false;
+};
+
+// The error goes on to the caller, and the session is closed, not left
+// connected to a socket that can no longer be used.
+TEST(Pop3Session, RefusedReadOrWriteClosesTheSessionAndRaises) {
+  for (const bool refuseWrites : {true, false}) {
+    TKelPOP session(std::make_unique<RefusingClient>(refuseWrites), {});
+    SessionEvents events(session);
+    session.Connect();
+    ASSERT_TRUE(session.Connected());
+    EXPECT_THROW(session.Login(), platform::SocketError);
+    EXPECT_FALSE(session.Connected());
+    EXPECT_THAT(events.lines, ElementsAre("connect", "quit"));
+    session.Quit();  // nothing more to do, nothing raised
   }
 }
 

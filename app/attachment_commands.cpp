@@ -1,0 +1,81 @@
+#include "app/attachment_commands.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <system_error>
+#include <utility>
+
+#include "app/fd_output_stream.h"
+#include "app/file_types.h"
+#include "app/temp_view_file.h"
+#include "desktop/busy_cursor.h"
+#include "desktop/qt_text.h"
+#include "platform/cp1251.h"
+
+namespace app {
+
+namespace {
+
+void WriteViewFile(const mail::TAttachedFile& file, const NewViewFile& created) {
+  FdOutputStream stream(created.Descriptor);
+  try {
+    file.SaveToStream(stream);
+  } catch (const std::ios_base::failure&) {
+    // The stream's own message does not say why; closing raises with the system's reason.
+  }
+  stream.CloseOrRaise(created.View);
+}
+
+void RemoveBoth(const NewViewFile& created) {
+  std::error_code ignored;
+  std::filesystem::remove(created.View, ignored);
+  std::filesystem::remove(created.Placeholder, ignored);
+}
+
+}  // namespace
+
+AttachmentCommands::AttachmentCommands(AttachmentServices services) : services_(std::move(services)) {}
+
+void AttachmentCommands::Save(const mail::TAttachedFile& file, QWidget* parent) {
+  const auto chosen = services_.AskSavePath(parent, desktop::ToQString(file.FileName));
+  if (!chosen) return;
+  desktop::BusyScope busy;
+  file.SaveToFile(*chosen);
+}
+
+void AttachmentCommands::View(const mail::TAttachedFile& file) {
+  desktop::BusyScope busy;
+  const std::string extension = text::Cp1251ToUtf8(mail::FileExtensionOf(file.FileName));
+  const NewViewFile created = CreateViewFile(services_.TempFolder(), extension);
+  try {
+    WriteViewFile(file, created);
+  } catch (...) {
+    // A copy that was never complete is of no use to anyone; it must not linger.
+    RemoveBoth(created);
+    throw;
+  }
+  QCoreApplication::processEvents();
+  if (!services_.OpenWithDesktop(created.View)) {
+    RemoveBoth(created);
+    return;
+  }
+  viewFiles_.push_back(std::make_unique<TViewFile>(created.View));
+}
+
+void AttachmentCommands::CleanUp() {
+  // Each deletion starts the scan again from the first file.
+  const auto deleted = [](const std::unique_ptr<TViewFile>& file) { return file->TryDelete(); };
+  for (auto found = std::find_if(viewFiles_.begin(), viewFiles_.end(), deleted); found != viewFiles_.end();
+       found = std::find_if(viewFiles_.begin(), viewFiles_.end(), deleted))
+    viewFiles_.erase(found);
+  viewFiles_.shrink_to_fit();
+}
+
+QString AttachmentHint(const mail::TAttachedFile& file) {
+  const QString caption = desktop::ToQString(file.FileName);
+  QString type = FileTypeDescription(caption);
+  if (type.isEmpty()) type = QStringLiteral("Неизвестный");
+  return QStringLiteral("Файл:[%1]  Тип:[%2]  Размер:[%3 байт]").arg(caption, type, QString::number(file.Size()));
+}
+
+}  // namespace app

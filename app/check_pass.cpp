@@ -1,0 +1,221 @@
+// The check pass: every enabled account is visited, every message on its
+// server downloaded again into a list rebuilt from scratch, and new mail
+// announced. Also the status line, the caption and the progress display the
+// pass reports with.
+#include <QApplication>
+#include <QCoreApplication>
+#include <algorithm>
+#include <climits>
+
+#include "app/busy_globe.h"
+#include "app/main_form.h"
+#include "app/try_finally.h"
+#include "desktop/busy_cursor.h"
+#include "desktop/qor_status_bar.h"
+#include "desktop/qt_text.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kPauseAfterAccount = 100;
+constexpr int kPauseAfterError = 2000;
+constexpr int kTextPanel = 0;
+constexpr int kGaugePanel = 1;
+
+}  // namespace
+
+void TMainForm::Timer1Timer() {
+  if (!timer1_.Enabled()) return;  // another pass, a delete, a dialog or a file operation runs
+  timer1_.SetEnabled(false);
+  desktop::BeginBusy();
+  if (isVisible()) soundPlayer1_.Play(SoundClip::CheckStart);
+  TryFinally(
+      [&] {
+        UpdateToolButtons();
+        ShowCurrentMessage();
+        globeAnimate_->Play();
+        const std::size_t oldCount = kelMsgList2_.Count();
+        kelMsgList2_.Clear();
+        unparsedCount_ = 0;
+        firstParseError_.clear();
+        long long newCount = 0;
+        TryFinally(
+            [&] {
+              const std::size_t accounts = settings_.AccountList.size();
+              for (std::size_t index = 0; index < accounts; ++index)
+                CheckAccount(settings_.AccountList.at(index), newCount);
+            },
+            [&] { ReportMessagesRead(); });
+        AnnounceNewMail(newCount);
+        if (newCount > 0 || kelMsgList2_.Count() != oldCount) CurrentIndex = kelMsgList2_.Count() > 0 ? 0 : -1;
+      },
+      [&] { EndPass(); });
+}
+
+void TMainForm::CheckAccount(const config::TServer& account, long long& newCount) {
+  if (!account.Checked) return;
+  kelPOP2_.Host = account.Host;
+  kelPOP2_.UserId = account.UserId;
+  kelPOP2_.Passwd = account.Passwd;
+  if (kelPOP2_.Connected()) {
+    Wait(kPauseAfterAccount);
+    return;
+  }
+  const QString host = desktop::ToQString(kelPOP2_.Host);
+  const QString user = desktop::ToQString(kelPOP2_.UserId);
+  SetStatus(QStringLiteral("Подключение к серверу: ") + host + QStringLiteral("..."));
+  try {
+    kelPOP2_.Connect();
+  } catch (const std::exception&) {
+    // Reported below from Connected, like every other failure to connect.
+  }
+  if (!kelPOP2_.Connected()) {
+    ShowErrorText(QStringLiteral("Ошибка при подключени к серверу: ") + host);
+    Wait(kPauseAfterError);
+    return;
+  }
+  TryFinally(
+      [&] {
+        SetStatus(QStringLiteral("Осуществляется вход под именем: ") + user);
+        if (!kelPOP2_.Login()) {
+          ShowErrorText(QStringLiteral("Ошибка при входе под именем: ") + user);
+          Wait(kPauseAfterError);
+          kelPOP2_.Quit();
+          return;
+        }
+        SetStatus(QStringLiteral("Выполнен вход под именем: ") + user);
+        newCount += kelPOP2_.CountNew();
+        qorStatusBar1_->SetSimplePanel(false);
+        TryFinally([&] { DownloadMessages(); }, [&] { qorStatusBar1_->SetSimplePanel(true); });
+        kelPOP2_.Quit();
+        Wait(kPauseAfterAccount);
+      },
+      [&] { kelPOP2_.Quit(); });
+}
+
+void TMainForm::DownloadMessages() {
+  const std::uint32_t count = kelPOP2_.MsgCount();
+  for (std::uint32_t index = 0; index < count; ++index) {
+    const std::uint32_t number = index + 1;
+    std::unique_ptr<mail::TKelMsg> message = kelPOP2_.Retrieve(number);
+    if (!message) return;  // the session failed the transfer and closed itself
+    // A message that could not be parsed stays readable as its raw lines.
+    if (!kelPOP2_.LastParseError.empty()) {
+      if (unparsedCount_ == 0) firstParseError_ = desktop::ToQString(kelPOP2_.LastParseError);
+      ++unparsedCount_;
+    }
+    message->AccountHost = kelPOP2_.Host;
+    message->AccountUserId = kelPOP2_.UserId;
+    message->AccountPasswd = kelPOP2_.Passwd;
+    message->TopHeaders = kelPOP2_.RetrieveHeaders(number);
+    const bool headersRefused = !kelPOP2_.Connected();
+    kelMsgList2_.Add(std::move(message));
+    // A refused TOP has closed the session, like a refused retrieval; the
+    // next retrieval would only fail on the closed connection.
+    if (headersRefused) return;
+  }
+}
+
+void TMainForm::ReportMessagesRead() {
+  QString status = QStringLiteral("Прочитано писем: %1").arg(kelMsgList2_.Count());
+  if (unparsedCount_ > 0)
+    status += QStringLiteral(". Не удалось разобрать писем: %1 (%2)").arg(unparsedCount_).arg(firstParseError_);
+  qorStatusBar1_->SetSimpleText(status);
+  ShowMessageCount();
+  QCoreApplication::processEvents();
+}
+
+void TMainForm::AnnounceNewMail(long long newCount) {
+  if (newCount <= 0) return;
+  if (settings_.ShowSound && !soundPlayer1_.Play(SoundClip::NewMail)) QApplication::beep();
+  if (settings_.ShowDialog)
+    newMesWin_.Notify(static_cast<int>(std::min<long long>(newCount, INT_MAX)),
+                      static_cast<int>(kelMsgList2_.Count()));
+  if (settings_.ShowMain) ShowMainWindow();
+}
+
+void TMainForm::EndPass() {
+  newTrayIcon1_.SetHint(windowTitle());
+  globeAnimate_->Stop();
+  desktop::EndBusy();
+  timer1_.SetEnabled(true);
+  // A pass that ended by an exception has not placed the index on the new list.
+  if (CurrentIndex >= static_cast<int>(kelMsgList2_.Count())) CurrentIndex = kelMsgList2_.Count() > 0 ? 0 : -1;
+  UpdateToolButtons();
+  ShowCurrentMessage();
+}
+
+void TMainForm::SetStatus(const QString& text) {
+  qorStatusBar1_->SetSimpleText(text);
+  newTrayIcon1_.SetHint(qorStatusBar1_->SimpleText());
+  QCoreApplication::processEvents();
+}
+
+void TMainForm::ShowErrorText(const QString& text) {
+  qorStatusBar1_->SetSimpleText(text);
+  QCoreApplication::processEvents();
+}
+
+void TMainForm::ShowMessageCount() {
+  setWindowTitle(QStringLiteral("Tessaro (POP3) - %1").arg(kelMsgList2_.Count()));
+  newTrayIcon1_.SetHint(windowTitle());
+}
+
+void TMainForm::KelPOP2BeforeRetrieve(std::uint32_t number) {
+  desktop::TQorStatusPanel& text = qorStatusBar1_->Panels()[kTextPanel];
+  text.SetText(QStringLiteral("Чтение письма: %1").arg(number));
+  qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(0);
+  newTrayIcon1_.SetHint(text.Text());
+  QCoreApplication::processEvents();
+}
+
+void TMainForm::KelPOP2RetrieveProgress(std::uint16_t percent) {
+  qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(percent);
+  QCoreApplication::processEvents();
+}
+
+void TMainForm::KelPOP2AfterRetrieve() {
+  desktop::TQorStatusPanel& text = qorStatusBar1_->Panels()[kTextPanel];
+  text.SetText(QString());
+  qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(0);
+  newTrayIcon1_.SetHint(text.Text());
+  QCoreApplication::processEvents();
+}
+
+void TMainForm::KelPOP2DecodeStart(const std::string& fileName) {
+  desktop::TQorStatusPanel& text = qorStatusBar1_->Panels()[kTextPanel];
+  text.SetText(QStringLiteral("Дешифровка файла: ") + desktop::ToQString(fileName));
+  qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(0);
+  newTrayIcon1_.SetHint(text.Text());
+}
+
+void TMainForm::KelPOP2DecodeProgress(std::uint16_t percent) {
+  qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(percent);
+  QCoreApplication::processEvents();
+}
+
+void TMainForm::KelPOP2DecodeEnd() {
+  desktop::TQorStatusPanel& text = qorStatusBar1_->Panels()[kTextPanel];
+  text.SetText(QString());
+  qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(0);
+  newTrayIcon1_.SetHint(text.Text());
+  QCoreApplication::processEvents();
+}
+
+void TMainForm::BindSession() {
+  kelPOP2_.RetrieveProgressStep = 1;
+  kelPOP2_.DecodeProgressStep = 1;
+  kelPOP2_.Port = services_.Port;
+  kelPOP2_.KeepUnparsableMessages = true;
+  kelPOP2_.OnBeforeRetrieve = [this](mail::TKelPOP&, std::uint32_t number) { KelPOP2BeforeRetrieve(number); };
+  kelPOP2_.OnRetrieveProgress = [this](mail::TKelPOP&, std::uint16_t percent) { KelPOP2RetrieveProgress(percent); };
+  kelPOP2_.OnAfterRetrieve = [this](mail::TKelPOP&) { KelPOP2AfterRetrieve(); };
+  kelPOP2_.OnDecodeStart = [this](mail::TKelPOP&, const std::string& fileName, std::int32_t) {
+    KelPOP2DecodeStart(fileName);
+  };
+  kelPOP2_.OnDecodeProgress = [this](mail::TKelPOP&, std::uint16_t percent) { KelPOP2DecodeProgress(percent); };
+  kelPOP2_.OnDecodeEnd = [this](mail::TKelPOP&) { KelPOP2DecodeEnd(); };
+}
+
+}  // namespace app

@@ -1,0 +1,112 @@
+// Deleting the current message on the server it came from. Message numbers
+// change whenever mail is removed or arrives, so the message is looked for
+// again by the header block the check pass stamped on it.
+#include "app/busy_globe.h"
+#include "app/main_form.h"
+#include "app/try_finally.h"
+#include "desktop/busy_cursor.h"
+#include "desktop/qt_text.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kPauseAfterError = 2000;
+
+}  // namespace
+
+void TMainForm::TBDeleteClick() {
+  if (!Idle() || !CurrentMessage()) return;
+  timer1_.SetEnabled(false);
+  if (settings_.DeleteConf &&
+      !services_.MessageBoxes->Confirm(this, QStringLiteral("Вы действительно хотите удалить текущее сообщение?"))) {
+    timer1_.SetEnabled(true);
+    return;
+  }
+  desktop::BeginBusy();
+  TryFinally(
+      [&] {
+        UpdateToolButtons();
+        ShowCurrentMessage();
+        globeAnimate_->Play();
+        const mail::TKelMsg& message = kelMsgList2_.Items(static_cast<std::size_t>(CurrentIndex));
+        kelPOP2_.Host = message.AccountHost;
+        kelPOP2_.UserId = message.AccountUserId;
+        kelPOP2_.Passwd = message.AccountPasswd;
+        if (kelPOP2_.Connected()) return;
+        const QString host = desktop::ToQString(kelPOP2_.Host);
+        const QString user = desktop::ToQString(kelPOP2_.UserId);
+        SetStatus(QStringLiteral("Подключение к серверу: ") + host + QStringLiteral("..."));
+        try {
+          kelPOP2_.Connect();
+        } catch (const std::exception&) {
+          // Reported below from Connected.
+        }
+        if (!kelPOP2_.Connected()) {
+          ShowErrorText(QStringLiteral("Ошибка при подключени к серверу: ") + host);
+          Wait(kPauseAfterError);
+          return;
+        }
+        TryFinally(
+            [&] {
+              SetStatus(QStringLiteral("Осуществляется вход под именем: ") + user);
+              if (!kelPOP2_.Login()) {
+                ShowErrorText(QStringLiteral("Ошибка при входе под именем: ") + user);
+                Wait(kPauseAfterError);
+                kelPOP2_.Quit();
+                return;
+              }
+              SearchAndDelete(message);
+            },
+            [&] { kelPOP2_.Quit(); });
+      },
+      [&] {
+        ShowMessageCount();
+        globeAnimate_->Stop();
+        desktop::EndBusy();
+        timer1_.SetEnabled(true);
+        UpdateToolButtons();
+        ShowCurrentMessage();
+      });
+}
+
+// `message` is destroyed when it is deleted from the list.
+void TMainForm::SearchAndDelete(const mail::TKelMsg& message) {
+  SetStatus(QStringLiteral("Выполнен вход под именем: ") + desktop::ToQString(kelPOP2_.UserId));
+  SetStatus(QStringLiteral("Осуществляется поиск письма..."));
+  const std::string topHeaders = message.TopHeaders;
+  kelPOP2_.CountNew();
+  std::uint32_t found = 0;
+  const std::uint32_t count = kelPOP2_.MsgCount();
+  for (std::uint32_t index = 0; index < count && found == 0; ++index)
+    if (kelPOP2_.RetrieveHeaders(index + 1) == topHeaders) found = index + 1;
+  if (found == 0) {
+    SetStatus(QStringLiteral("Письмо не найдено!"));
+    kelPOP2_.Quit();
+    return;
+  }
+
+  SetStatus(QStringLiteral("Осуществляется удаление письма..."));
+  const std::uint32_t before = kelPOP2_.MsgCount();
+  // The server removes a message only when it accepts the QUIT that ends
+  // the session; an accepted DELE alone removes nothing.
+  bool quitAccepted = false;
+  try {
+    kelPOP2_.DeleteMsg(found);
+    kelPOP2_.Quit();
+    quitAccepted = !kelPOP2_.Connected() && !kelPOP2_.ReplyError();
+  } catch (const std::exception&) {
+    // The message stays; the status says so below.
+  }
+  if (kelPOP2_.MsgCount() < before && quitAccepted) {
+    const int index = CurrentIndex;
+    if (index >= static_cast<int>(kelMsgList2_.Count()) - 1) --CurrentIndex;
+    kelMsgList2_.Delete(static_cast<std::size_t>(index));
+    SetStatus(QStringLiteral("Письмо удалено!"));
+  } else {
+    SetStatus(QStringLiteral("Сервер не удалил письмо!"));
+  }
+  kelPOP2_.Quit();
+}
+
+}  // namespace app

@@ -1,0 +1,59 @@
+// The program's entry: one copy per user, started hidden with only its tray
+// icon, checking mail at once; it ends through the exit command or with the
+// desktop session, saving every setting either way.
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QSessionManager>
+#include <QTranslator>
+
+#include "app/embedded_resources.h"
+#include "app/main_form.h"
+#include "app/main_form_services.h"
+#include "app/session_end_signals.h"
+#include "app/single_instance.h"
+#include "desktop/message_boxes.h"
+
+namespace {
+
+// Qt's own dialogs (files, fonts, colours) speak the program's language when
+// the desktop has Qt's Russian translation.
+void InstallQtTranslation(QApplication& application, QTranslator& translator) {
+  if (translator.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    application.installTranslator(&translator);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("tessaro"));
+  const app::SingleInstance instance;
+  if (!instance.Acquired()) {
+    desktop::QtMessageBoxes().Error(nullptr, QStringLiteral("Программа уже запущена!"));
+    return 0;
+  }
+  QApplication::setWindowIcon(app::ProgramIcon());
+  QApplication::setQuitOnLastWindowClosed(false);
+  QTranslator translator;
+  InstallQtTranslation(application, translator);
+
+  app::TMainForm mainForm(app::DesktopServices());
+  // The end may come before the loop runs, during the first pass or the
+  // first configuration dialog; exit, unlike quit, also ends a modal loop
+  // that is running then.
+  bool terminated = false;
+  QObject::connect(&mainForm, &app::TMainForm::Terminated, &application, [&terminated] {
+    terminated = true;
+    QCoreApplication::exit(0);
+  });
+  QObject::connect(&application, &QGuiApplication::commitDataRequest, &mainForm,
+                   [&mainForm](QSessionManager&) { mainForm.Run(&app::TMainForm::WMQueryEndSession); });
+  app::SessionEndSignals sessionEnd;
+  sessionEnd.OnSessionEnd = [&mainForm] { mainForm.Run(&app::TMainForm::WMQueryEndSession); };
+
+  mainForm.Run(&app::TMainForm::FormCreate);
+  if (terminated) return 0;
+  return QApplication::exec();
+}

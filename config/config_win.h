@@ -1,0 +1,138 @@
+// TConfigWin, the modal configuration dialog. It edits working copies of the
+// opener's accounts in a check list, keeps the user from leaving an
+// incomplete account selected, refuses two enabled accounts with the same
+// server and user name, and only on OK replaces the opener's list with its
+// copies. The options (check boxes and the check interval) are filled and
+// read back by the opener (open_config_win.h). "Проверка" tries the selected
+// account against its server with the dialog's own POP3 session.
+//
+// Entry i of CLBServers carries working account i: its text is "Host (UserId)"
+// and, once a toggle has been handled, its check mark is the account's Checked.
+// KeptIndex is the last selection that was allowed to stand.
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+#include <vector>
+
+#include "config/server.h"
+#include "platform/ini_registry_store.h"
+#include "platform/registry_store.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QSplitter;
+class QTimeEdit;
+
+namespace desktop {
+class MessageBoxes;
+class TFormPlacementReg;
+}  // namespace desktop
+
+namespace mail {
+class TKelPOP;
+}
+
+namespace config {
+
+class TCheckListBox;
+
+class TConfigWin : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `serverList` is the opener's list; it must outlive the dialog. The
+  // placement and the list width are kept through `registryOpener`.
+  TConfigWin(TAccountList& serverList, desktop::MessageBoxes& messageBoxes, QWidget* owner = nullptr,
+             platform::RegistryOpener registryOpener = platform::IniRegistryOpener());
+  ~TConfigWin() override;
+
+  // Handlers, as the controls call them.
+  void FormShow();
+  void CLBServersClick();       // after the user moved the selection
+  void CLBServersClickCheck();  // after the user toggled a check mark
+  void BtnNewClick();
+  void BtnDeleteClick();
+  // Raises what the session's Login raises; the report is then not shown.
+  void BtnTestClick();
+  void HostChange();
+  void UserIdChange();
+  void PasswdChange();
+  void OkBtnClick();
+  void FormPlacementReg1SavePlacement();
+  void FormPlacementReg1RestorePlacement();
+
+  void UpdateButtons();
+  void ShowSelected();
+
+  int KeptIndex() const { return keptIndex_; }
+  const std::vector<TServer>& WorkingAccounts() const { return accounts_; }
+
+  TCheckListBox* CLBServers() const { return clbServers_; }
+  QSplitter* Splitter() const { return splitter_; }
+  QPushButton* BtnNew() const { return btnNew_; }
+  QPushButton* BtnDelete() const { return btnDelete_; }
+  QPushButton* BtnTest() const { return btnTest_; }
+  QLineEdit* Host() const { return host_; }
+  QLineEdit* UserId() const { return userId_; }
+  QLineEdit* Passwd() const { return passwd_; }
+  QCheckBox* ShowMain() const { return showMain_; }
+  QCheckBox* ShowDialog() const { return showDialog_; }
+  QCheckBox* ShowSound() const { return showSound_; }
+  QCheckBox* DeleteConf() const { return deleteConf_; }
+  QCheckBox* ShowConfig() const { return showConfig_; }
+  QTimeEdit* Time() const { return time_; }
+  QPushButton* OkBtn() const { return okBtn_; }
+  QPushButton* CancelBtn() const { return cancelBtn_; }
+  mail::TKelPOP& KelPOP1() const { return *kelPOP1_; }
+  desktop::TFormPlacementReg& FormPlacementReg1() const { return *formPlacementReg1_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  QWidget* CreateServerPanel();
+  QWidget* CreateOptions();
+  void CreateSession();
+  void CreatePlacement(platform::RegistryOpener registryOpener);
+  void ConnectHandlers();
+
+  int Selected() const;
+  bool Enabled(const QWidget* control) const;
+  void AddEntry(const TServer& account);
+  void ShowEntry(int row);
+  void SetListWidth(int width);
+  void RunGuarded(void (TConfigWin::*handler)());
+
+  TAccountList& serverList_;
+  desktop::MessageBoxes& messageBoxes_;
+  std::vector<TServer> accounts_;  // the working accounts, one per list entry
+  int keptIndex_ = -1;
+  bool testRunning_ = false;
+
+  TCheckListBox* clbServers_ = nullptr;
+  QSplitter* splitter_ = nullptr;
+  QPushButton* btnNew_ = nullptr;
+  QPushButton* btnDelete_ = nullptr;
+  QPushButton* btnTest_ = nullptr;
+  QLineEdit* host_ = nullptr;
+  QLineEdit* userId_ = nullptr;
+  QLineEdit* passwd_ = nullptr;
+  QCheckBox* showMain_ = nullptr;
+  QCheckBox* showDialog_ = nullptr;
+  QCheckBox* showSound_ = nullptr;
+  QCheckBox* deleteConf_ = nullptr;
+  QCheckBox* showConfig_ = nullptr;
+  QTimeEdit* time_ = nullptr;
+  QPushButton* okBtn_ = nullptr;
+  QPushButton* cancelBtn_ = nullptr;
+
+  std::unique_ptr<mail::TKelPOP> kelPOP1_;
+  // Last: its destructor may still save, reading the list's width.
+  std::unique_ptr<desktop::TFormPlacementReg> formPlacementReg1_;
+};
+
+}  // namespace config

@@ -1,0 +1,42 @@
+#include "desktop/message_boxes.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace desktop {
+
+namespace {
+
+// Qt breaks plain text only at LF.
+QString WithLineFeeds(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+// Shows the box modally; true when "OK" closed it.
+bool Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text, bool withCancel) {
+  QMessageBox box(icon, caption, WithLineFeeds(text), QMessageBox::NoButton, parent);
+  box.setTextFormat(Qt::PlainText);
+  QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+  box.setDefaultButton(ok);
+  box.setEscapeButton(withCancel ? box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole) : ok);
+  box.exec();
+  return box.clickedButton() == ok;
+}
+
+}  // namespace
+
+bool QtMessageBoxes::Confirm(QWidget* parent, const QString& text) {
+  return Show(parent, QMessageBox::Question, QStringLiteral("Подтверждение"), text, true);
+}
+
+void QtMessageBoxes::Error(QWidget* parent, const QString& text) {
+  Show(parent, QMessageBox::Critical, QStringLiteral("Ошибка"), text, false);
+}
+
+void QtMessageBoxes::Information(QWidget* parent, const QString& text) {
+  Show(parent, QMessageBox::Information, QStringLiteral("Информация"), text, false);
+}
+
+}  // namespace desktop

@@ -1,0 +1,363 @@
+// The check pass against the scripted fake server and a real Dovecot server.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QPlainTextEdit>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/busy_globe.h"
+#include "app/main_form.h"
+#include "app/message_view.h"
+#include "desktop/busy_cursor.h"
+#include "app/new_mes_win.h"
+#include "desktop/qor_status_bar.h"
+#include "mail/pop3_session.h"
+#include "platform/posix_tcp_client.h"
+#include "tests/app/main_form_fixture.h"
+#include "tests/support/dovecot_server.h"
+
+namespace {
+
+using namespace testsupport;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::vector<std::string> Numbered(const std::string& prefix, int count) {
+  std::vector<std::string> messages;
+  for (int i = 1; i <= count; ++i)
+    messages.push_back(Message("anna@example.org", prefix + std::to_string(i), "Body " + std::to_string(i) + "."));
+  return messages;
+}
+
+std::string Status(app::TMainForm& form) { return form.QorStatusBar1()->SimpleText().toStdString(); }
+
+// Deletes message `number` of `user` with a session of its own, as another mail program would.
+void DeleteElsewhere(int port, const std::string& user, const std::string& password, std::uint32_t number) {
+  mail::TKelPOP session(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
+  session.Host = "127.0.0.1";
+  session.Port = std::to_string(port);
+  session.UserId = user;
+  session.Passwd = password;
+  session.Connect();
+  ASSERT_TRUE(session.Login());
+  session.CountNew();
+  session.DeleteMsg(number);
+  session.Quit();
+}
+
+TEST_F(MainFormTest, TwoAccountsComeInListOrderEachInServerOrder) {
+  const std::vector<std::string> anna = {Message("x@example.org", "anna 1", "One."),
+                                         Message("x@example.org", "anna 2", "Two.")};
+  const std::vector<std::string> boris = {Message("y@example.org", "boris 1", "Three."),
+                                          Message("y@example.org", "boris 2", "Four."),
+                                          Message("y@example.org", "boris 3", "Five.")};
+  DovecotServer server({{"anna", "a-secret", anna}, {"boris", "b-secret", boris}});
+  Settings.AccountList = {{"127.0.0.1", "anna", "a-secret", true},
+                          {"127.0.0.1", "nobody", "unused", false},
+                          {"localhost", "boris", "b-secret", true}};
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+
+  EXPECT_THAT(Subjects(), ElementsAre("anna 1", "anna 2", "boris 1", "boris 2", "boris 3"));
+  const mail::TKelMsg& second = form.KelMsgList2().Items(1);
+  EXPECT_EQ(second.AccountHost, "127.0.0.1");
+  EXPECT_EQ(second.AccountUserId, "anna");
+  EXPECT_EQ(second.AccountPasswd, "a-secret");
+  EXPECT_EQ(second.TopHeaders, TopHeaders(anna[1]));
+  EXPECT_EQ(form.KelMsgList2().Items(4).AccountHost, "localhost");
+  EXPECT_EQ(form.KelMsgList2().Items(4).AccountUserId, "boris");
+  EXPECT_EQ(Status(form), "Прочитано писем: 5");
+  EXPECT_EQ(form.windowTitle().toStdString(), "Tessaro (POP3) - 5");
+  EXPECT_EQ(form.CurrentIndex, 0);
+  EXPECT_THAT(Waits, ElementsAre(100, 100));  // one pause after each visited account
+  EXPECT_TRUE(form.QorStatusBar1()->SimplePanel());
+  EXPECT_TRUE(form.Timer1().Enabled());
+  EXPECT_TRUE(form.TBNext()->isEnabled());
+  EXPECT_FALSE(form.TBPred()->isEnabled());
+}
+
+TEST_F(MainFormTest, RefusedLastDownloadsEverythingButAnnouncesNothing) {
+  Settings.ShowMain = true;
+  Settings.ShowDialog = true;
+  Settings.ShowSound = true;
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  const std::vector<std::string> messages = Numbered("old ", 2);
+  FakePop3Server server(PassScript(messages, "-ERR unknown command\r\n"));
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+  EXPECT_THAT(server.Finish(), IsEmpty());
+  EXPECT_THAT(Subjects(), ElementsAre("old 1", "old 2"));
+  EXPECT_EQ(form.NewMesWin().NewMesWin(), nullptr);
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(SoundRequests, 0);
+}
+
+struct NoticeCase {
+  const char* name;
+  bool closedBetween;
+  int shownNew;
+};
+
+void PrintTo(const NoticeCase& c, std::ostream* out) { *out << c.name; }
+
+class NoticeTest : public MainFormTest, public ::testing::WithParamInterface<NoticeCase> {};
+
+TEST_P(NoticeTest, NewMailCountsAddUpWhileTheNoticeStaysOpen) {
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  FakePop3Server first(PassScript(Numbered("m", 3), "+OK 1\r\n"));  // 2 new
+  auto& form = MakeForm(first.Port());
+  form.FormCreate();
+  EXPECT_THAT(first.Finish(), IsEmpty());
+  ASSERT_NE(form.NewMesWin().NewMesWin(), nullptr);
+  EXPECT_EQ(form.NewMesWin().NewMesWin()->NewCount(), 2);
+  if (GetParam().closedBetween) form.NewMesWin().NewMesWin()->Button1Click();
+
+  FakePop3Server second(PassScript(Numbered("m", 5), "+OK 2\r\n"));  // 3 new
+  form.KelPOP2().Port = std::to_string(second.Port());
+  form.TBRefreshClick();
+  EXPECT_THAT(second.Finish(), IsEmpty());
+  ASSERT_NE(form.NewMesWin().NewMesWin(), nullptr);
+  EXPECT_EQ(form.NewMesWin().NewMesWin()->NewCount(), GetParam().shownNew);
+  EXPECT_EQ(form.NewMesWin().NewMesWin()->TotalCount(), 5);
+  EXPECT_EQ(SoundRequests, 2);  // the new-mail sound, refused each time; the window stayed hidden
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(form.CurrentIndex, 0);
+}
+
+const NoticeCase kNoticeCases[] = {{"KeptOpen", false, 5}, {"ClosedBetween", true, 3}};
+
+INSTANTIATE_TEST_SUITE_P(Notice, NoticeTest, ::testing::ValuesIn(kNoticeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainFormTest, NewMailRaisesTheWindowWhenAsked) {
+  Settings.ShowMain = true;
+  Settings.ShowDialog = false;
+  Settings.ShowSound = false;
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  FakePop3Server server(PassScript(Numbered("m", 1), "+OK 0\r\n"));
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+  EXPECT_THAT(server.Finish(), IsEmpty());
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.NewMesWin().NewMesWin(), nullptr);
+  EXPECT_EQ(SoundRequests, 0);
+}
+
+TEST_F(MainFormTest, UnchangedMailboxKeepsThePositionAndADeletionElsewhereResetsIt) {
+  DovecotServer server({{"bob", "secret", Numbered("m", 3)}});
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+  form.TBNextClick();
+  form.TBNextClick();
+  ASSERT_EQ(form.CurrentIndex, 2);
+  form.TBRefreshClick();
+  EXPECT_EQ(form.CurrentIndex, 2);
+  EXPECT_FALSE(form.TBNext()->isEnabled());
+
+  DeleteElsewhere(server.Port(), "bob", "secret", 1);
+  form.TBRefreshClick();
+  EXPECT_THAT(Subjects(), ElementsAre("m2", "m3"));
+  EXPECT_EQ(form.CurrentIndex, 0);
+}
+
+// Runs `during` from inside the pass, at the start of the first retrieval.
+void DuringFirstRetrieval(app::TMainForm& form, std::function<void()> during) {
+  auto original = form.KelPOP2().OnBeforeRetrieve;
+  form.KelPOP2().OnBeforeRetrieve = [original, during, done = false](mail::TKelPOP& session,
+                                                                     std::uint32_t number) mutable {
+    original(session, number);
+    if (std::exchange(done, true)) return;
+    during();
+  };
+}
+
+TEST_F(MainFormTest, RefreshAndTimerDuringAPassStartNothing) {
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  FakePop3Server server(PassScript(Numbered("m", 2), "+OK 2\r\n"));
+  auto& form = MakeForm(server.Port());
+  bool refreshEnabled = true;
+  DuringFirstRetrieval(form, [&] {
+    refreshEnabled = form.TBRefresh()->isEnabled();
+    form.TBRefreshClick();
+    form.Timer1Timer();
+  });
+  form.FormCreate();
+  // A second pass would have written to the server, cleared the list or waited.
+  EXPECT_THAT(server.Finish(), IsEmpty());
+  EXPECT_FALSE(refreshEnabled);
+  EXPECT_THAT(Subjects(), ElementsAre("m1", "m2"));
+  EXPECT_THAT(Waits, ElementsAre(100));
+}
+
+TEST_F(MainFormTest, DuringAPassTheProgressShowsAndTheTrayRefusesToShowTheWindow) {
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  FakePop3Server server(PassScript(Numbered("m", 1), "+OK 1\r\n"));
+  auto& form = MakeForm(server.Port());
+  std::string panelText, trayTip, simpleText;
+  bool simplePanel = true, showEnabled = true, hideEnabled = true, globePlaying = false;
+  int busyDepth = 0;
+  DuringFirstRetrieval(form, [&] {
+    panelText = form.QorStatusBar1()->Panels()[0].Text().toStdString();
+    simpleText = Status(form);
+    globePlaying = form.GlobeAnimate()->Playing();
+    busyDepth = desktop::BusyDepth();
+    trayTip = form.NewTrayIcon1().Hint().toStdString();
+    simplePanel = form.QorStatusBar1()->SimplePanel();
+    form.PopupMenu1Popup();
+    showEnabled = form.NShow()->isEnabled();
+    hideEnabled = form.NHide()->isEnabled();
+    form.NewTrayIcon1DblClick();
+  });
+  form.FormCreate();
+  EXPECT_THAT(server.Finish(), IsEmpty());
+  EXPECT_EQ(panelText, "Чтение письма: 1");
+  EXPECT_EQ(trayTip, "Чтение письма: 1");
+  EXPECT_FALSE(simplePanel);
+  EXPECT_EQ(simpleText, "Выполнен вход под именем: bob");  // kept behind the panels
+  EXPECT_TRUE(globePlaying);
+  EXPECT_EQ(busyDepth, 1);
+  EXPECT_FALSE(form.GlobeAnimate()->Playing());
+  EXPECT_EQ(desktop::BusyDepth(), 0);
+  EXPECT_FALSE(showEnabled);
+  EXPECT_FALSE(hideEnabled);
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(form.QorStatusBar1()->Panels()[0].Text().toStdString(), "");
+  EXPECT_EQ(form.QorStatusBar1()->Panels()[1].GaugeAttrs().Position(), 0);
+}
+
+struct StartSoundCase {
+  const char* name;
+  bool visible;
+  int requests;
+};
+
+void PrintTo(const StartSoundCase& c, std::ostream* out) { *out << c.name; }
+
+class StartSoundTest : public MainFormTest, public ::testing::WithParamInterface<StartSoundCase> {};
+
+TEST_P(StartSoundTest, CheckStartSoundOnlyWhenTheWindowIsVisible) {
+  Settings.ShowSound = false;  // the start sound does not ask the setting
+  auto& form = MakeForm(1);
+  form.FormCreate();
+  if (GetParam().visible) form.NShowClick();
+  SoundRequests = 0;
+  form.TBRefreshClick();
+  EXPECT_EQ(SoundRequests, GetParam().requests);
+}
+
+const StartSoundCase kStartSoundCases[] = {{"Visible", true, 1}, {"Hidden", false, 0}};
+
+INSTANTIATE_TEST_SUITE_P(StartSound, StartSoundTest, ::testing::ValuesIn(kStartSoundCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainFormTest, ConnectionFailureShowsItsStatusDuringATwoSecondPause) {
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  auto& form = MakeForm(1);
+  form.FormCreate();
+  EXPECT_THAT(Waits, ElementsAre(2000));
+  EXPECT_THAT(StatusDuringWaits, ElementsAre("Ошибка при подключени к серверу: 127.0.0.1"));
+  EXPECT_THAT(TipDuringWaits, ElementsAre("Подключение к серверу: 127.0.0.1..."));
+  EXPECT_EQ(Status(form), "Прочитано писем: 0");
+}
+
+TEST_F(MainFormTest, LoginRefusalShowsItsStatusDuringATwoSecondPause) {
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  std::vector<Step> script = LoginSteps();
+  script.back() = Server("-ERR [AUTH] wrong password\r\n");
+  FakePop3Server server(script);
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+  EXPECT_THAT(server.Finish(), IsEmpty());
+  EXPECT_THAT(Waits, ElementsAre(2000));
+  EXPECT_THAT(StatusDuringWaits, ElementsAre("Ошибка при входе под именем: bob"));
+  EXPECT_THAT(TipDuringWaits, ElementsAre("Осуществляется вход под именем: bob"));
+  EXPECT_FALSE(form.KelPOP2().Connected());
+}
+
+TEST_F(MainFormTest, MalformedMessageStaysReadableAndTheRestOfTheMailToo) {
+  const std::string malformed =
+      "From: vera@example.org\r\nSubject: broken\r\nContent-Type: multipart/mixed\r\n\r\nraw line one\r\nraw line "
+      "two\r\n";
+  DovecotServer server({{"anna", "a-secret", {Message("x@example.org", "before", "B."), malformed,
+                                              Message("x@example.org", "after", "A.")}},
+                        {"boris", "b-secret", {Message("y@example.org", "other account", "O.")}}});
+  Settings.AccountList = {{"127.0.0.1", "anna", "a-secret", true}, {"127.0.0.1", "boris", "b-secret", true}};
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+  EXPECT_THAT(Subjects(), ElementsAre("before", "broken", "after", "other account"));
+  const mail::TKelMsg& broken = form.KelMsgList2().Items(1);
+  EXPECT_EQ(broken.From, "vera@example.org");
+  EXPECT_THAT(broken.Text, ElementsAre("raw line one", "raw line two"));
+  EXPECT_EQ(broken.AttachedFiles.Count(), 0u);
+  EXPECT_EQ(Status(form), "Прочитано писем: 4. Не удалось разобрать писем: 1 (Ошибочный формат сообщения!)");
+  EXPECT_EQ(form.windowTitle().toStdString(), "Tessaro (POP3) - 4");
+
+  form.TBNextClick();
+  auto* body = form.View()->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+  ASSERT_NE(body, nullptr);
+  EXPECT_EQ(body->toPlainText().toStdString(), "raw line one\nraw line two");
+}
+
+TEST_F(MainFormTest, RefusedHeaderBlockEndsTheAccountWithoutAnErrorBox) {
+  const std::vector<std::string> messages = Numbered("m", 2);
+  std::vector<Step> script = LoginSteps();
+  script.insert(script.end(), {Client("STAT\r\n"), Server("+OK 2 200\r\n"), Client("LAST\r\n"), Server("+OK 2\r\n"),
+                               Client("LIST 1\r\n"), Server("+OK 1 100\r\n"), Client("RETR 1\r\n"),
+                               Server(RetrReply(messages[0])), Client("TOP 1 0\r\n"), Server("-ERR no TOP here\r\n")});
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  FakePop3Server server(script);
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+  EXPECT_THAT(server.Finish(), IsEmpty());
+  EXPECT_THAT(Subjects(), ElementsAre("m1"));
+  EXPECT_EQ(Status(form), "Прочитано писем: 1");
+}
+
+// STAT, then the connection drops at LAST: the session has closed, and the
+// first retrieval raises.
+std::vector<Step> DropAfterStat() {
+  std::vector<Step> script = LoginSteps();
+  script.insert(script.end(), {Client("STAT\r\n"), Server("+OK 2 200\r\n"), Client("LAST\r\n"), Drop()});
+  return script;
+}
+
+TEST_F(MainFormTest, PassEndedByAnExceptionShowsOneBoxAndKeepsTheViewInsideTheList) {
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  FakePop3Server first(PassScript(Numbered("m", 3), "-ERR\r\n"));
+  auto& form = MakeForm(first.Port());
+  form.FormCreate();
+  EXPECT_THAT(first.Finish(), IsEmpty());
+  form.TBNextClick();
+  form.TBNextClick();
+  ASSERT_EQ(form.CurrentIndex, 2);
+
+  FakePop3Server failing(DropAfterStat());
+  FakePop3Server failingAgain(DropAfterStat());
+  form.KelPOP2().Port = std::to_string(failing.Port());
+  int secondPassRan = 0;
+  Boxes->Expect(BoxKind::Error, "Нет соединения.", true, [&] {
+    // The timer runs on while the box is open; its failing pass adds no box.
+    form.KelPOP2().Port = std::to_string(failingAgain.Port());
+    form.Run(&app::TMainForm::Timer1Timer);
+    ++secondPassRan;
+  });
+  form.Run(&app::TMainForm::TBRefreshClick);
+  EXPECT_THAT(failing.Finish(), IsEmpty());
+  EXPECT_THAT(failingAgain.Finish(), IsEmpty());
+  EXPECT_EQ(secondPassRan, 1);
+  EXPECT_EQ(form.CurrentIndex, -1);
+  EXPECT_EQ(Status(form), "Прочитано писем: 0");
+  EXPECT_EQ(form.windowTitle().toStdString(), "Tessaro (POP3) - 0");
+  EXPECT_TRUE(form.QorStatusBar1()->SimplePanel());
+  EXPECT_TRUE(form.Timer1().Enabled());
+  EXPECT_FALSE(form.TBDelete()->isEnabled());
+}
+
+}  // namespace

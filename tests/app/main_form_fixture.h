@@ -1,0 +1,230 @@
+// The main window under test: its settings in a temporary folder, message
+// boxes that the test answers, waits that are only recorded, no sound device,
+// and scripted POP3 peers built from raw messages.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_form.h"
+#include "config/main_settings.h"
+#include "desktop/message_boxes.h"
+#include "desktop/qor_status_bar.h"
+#include "platform/ini_registry_store.h"
+#include "platform/posix_tcp_client.h"
+#include "tests/support/fake_pop3_server.h"
+#include "tests/support/qt_environment.h"
+
+namespace testsupport {
+
+enum class BoxKind { Confirm, Error, Information };
+
+inline const char* BoxKindName(BoxKind kind) {
+  switch (kind) {
+    case BoxKind::Confirm:
+      return "confirmation";
+    case BoxKind::Error:
+      return "error";
+    case BoxKind::Information:
+      return "information";
+  }
+  return "?";
+}
+
+// Every box must be one the test announced, in order; `during` runs while
+// the box is open.
+class ScriptedMessageBoxes : public desktop::MessageBoxes {
+ public:
+  struct Box {
+    BoxKind kind;
+    QString text;
+    bool answer = true;
+    std::function<void()> during;
+  };
+
+  void Expect(BoxKind kind, const QString& text, bool answer = true, std::function<void()> during = {}) {
+    expected_.push_back({kind, text, answer, std::move(during)});
+  }
+  bool AllShown() const { return expected_.empty(); }
+
+  bool Confirm(QWidget*, const QString& text) override { return Next(BoxKind::Confirm, text); }
+  void Error(QWidget*, const QString& text) override { Next(BoxKind::Error, text); }
+  void Information(QWidget*, const QString& text) override { Next(BoxKind::Information, text); }
+
+ private:
+  bool Next(BoxKind kind, const QString& text) {
+    if (expected_.empty()) {
+      ADD_FAILURE() << "unexpected " << BoxKindName(kind) << " box: " << text.toStdString();
+      return false;
+    }
+    Box box = std::move(expected_.front());
+    expected_.pop_front();
+    EXPECT_EQ(BoxKindName(kind), std::string(BoxKindName(box.kind)));
+    EXPECT_EQ(text.toStdString(), box.text.toStdString());
+    if (box.during) box.during();
+    return box.answer;
+  }
+
+  std::deque<Box> expected_;
+};
+
+// "From", "Subject" and "Date" header lines, a blank line and the body, with CR LF.
+inline std::string Message(const std::string& from, const std::string& subject, const std::string& body) {
+  return "From: " + from + "\r\nSubject: " + subject + "\r\nDate: Mon, 1 Jan 2024 10:00:00 +0300\r\n\r\n" + body +
+         "\r\n";
+}
+
+// The RETR reply for a message: dot-stuffed, with its terminator.
+inline std::string RetrReply(const std::string& message) {
+  std::string reply = "+OK message follows\r\n";
+  std::size_t start = 0;
+  while (start < message.size()) {
+    const std::size_t end = message.find("\r\n", start);
+    const std::size_t next = end == std::string::npos ? message.size() : end + 2;
+    if (message[start] == '.') reply += '.';
+    reply.append(message, start, next - start);
+    start = next;
+  }
+  return reply + ".\r\n";
+}
+
+// The TOP n 0 reply: the header lines and the blank line after them.
+inline std::string TopReply(const std::string& message) {
+  return "+OK\r\n" + message.substr(0, message.find("\r\n\r\n") + 4) + ".\r\n";
+}
+
+// The header block a pass stamps on a message as TopHeaders.
+inline std::string TopHeaders(const std::string& message) {
+  return message.substr(0, message.find("\r\n\r\n") + 4) + ".\r\n";
+}
+
+inline std::vector<Step> LoginSteps(const std::string& user = "bob", const std::string& password = "secret") {
+  return {Server("+OK ready\r\n"), Client("USER " + user + "\r\n"), Server("+OK\r\n"),
+          Client("PASS " + password + "\r\n"), Server("+OK logged in\r\n")};
+}
+
+// One whole account's turn in a pass: login, STAT, LAST with `lastReply`,
+// every message by LIST, RETR and TOP, then QUIT.
+inline std::vector<Step> PassScript(const std::vector<std::string>& messages, const std::string& lastReply) {
+  std::vector<Step> script = LoginSteps();
+  script.push_back(Client("STAT\r\n"));
+  script.push_back(Server("+OK " + std::to_string(messages.size()) + " 1000\r\n"));
+  script.push_back(Client("LAST\r\n"));
+  script.push_back(Server(lastReply));
+  for (std::size_t i = 0; i < messages.size(); ++i) {
+    const std::string n = std::to_string(i + 1);
+    script.push_back(Client("LIST " + n + "\r\n"));
+    script.push_back(Server("+OK " + n + " " + std::to_string(messages[i].size()) + "\r\n"));
+    script.push_back(Client("RETR " + n + "\r\n"));
+    script.push_back(Server(RetrReply(messages[i])));
+    script.push_back(Client("TOP " + n + " 0\r\n"));
+    script.push_back(Server(TopReply(messages[i])));
+  }
+  script.push_back(Client("QUIT\r\n"));
+  script.push_back(Server("+OK bye\r\n"));
+  return script;
+}
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  MainFormTest() {
+    EXPECT_TRUE(settingsFolder_.isValid());
+    Settings.ShowConfig = false;
+  }
+
+  ~MainFormTest() override {
+    form_.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(Boxes->AllShown()) << "a message box the test announced never opened";
+  }
+
+  // Stores `Settings` (and its accounts) where the window will read them.
+  void StoreSettings() {
+    platform::IniRegistryStore store(SettingsFolder(), kKeyPath);
+    config::SaveMainSettings(store, Settings);
+  }
+
+  std::string SettingsFolder() const { return settingsFolder_.path().toStdString(); }
+  std::filesystem::path SettingsFile() const {
+    return std::filesystem::path(SettingsFolder()) / "Software" / "tessaro.ini";
+  }
+  platform::IniRegistryStore StoredSettings() const { return platform::IniRegistryStore(SettingsFolder(), kKeyPath); }
+
+  // The window over the stored settings, its session on `port`; FormCreate not yet run.
+  app::TMainForm& MakeForm(int port) {
+    StoreSettings();
+    app::MainFormServices services;
+    auto client = std::make_unique<platform::PosixTcpClient>();
+    client->ConnectTimeoutMs = 5000;
+    services.TcpClient = std::move(client);
+    services.Port = std::to_string(port);
+    services.MessageBoxes = Boxes;
+    services.Sleep = [this](std::chrono::milliseconds duration) {
+      Waits.push_back(static_cast<int>(duration.count()));
+      StatusDuringWaits.push_back(form_->QorStatusBar1()->SimpleText().toStdString());
+      TipDuringWaits.push_back(form_->NewTrayIcon1().Hint().toStdString());
+    };
+    const std::string folder = SettingsFolder();
+    services.RegistryOpener = [folder](const std::string&) {
+      return std::make_unique<platform::IniRegistryStore>(folder, kKeyPath);
+    };
+    services.HasAudioOutput = [this] {
+      ++SoundRequests;
+      return false;
+    };
+    services.Attachments.AskSavePath = [](QWidget*, const QString&) { return std::optional<std::filesystem::path>(); };
+    services.Attachments.OpenWithDesktop = [](const std::filesystem::path&) { return false; };
+    services.Attachments.TempFolder = [folder] { return std::filesystem::path(folder); };
+    services.OpenConfigDialog = [this](QWidget*, config::TAccountList& accounts, config::TMainSettings& settings,
+                                       desktop::MessageBoxes&, platform::RegistryOpener) {
+      ++ConfigDialogsOpened;
+      return ConfigDialog && ConfigDialog(accounts, settings);
+    };
+    services.TrayAvailable = [this] { return TrayAvailable; };
+    form_ = std::make_unique<app::TMainForm>(std::move(services));
+    form_->KelPOP2().ReplyTimeoutMs = 10000;
+    return *form_;
+  }
+
+  app::TMainForm& Form() { return *form_; }
+
+  // The subjects of the message list, in order.
+  std::vector<std::string> Subjects() {
+    std::vector<std::string> subjects;
+    for (std::size_t i = 0; i < form_->KelMsgList2().Count(); ++i)
+      subjects.push_back(form_->KelMsgList2().Items(i).Subject);
+    return subjects;
+  }
+
+  static constexpr const char* kKeyPath = "Software\\tessaro";
+
+  config::TMainSettings Settings;
+  std::shared_ptr<ScriptedMessageBoxes> Boxes = std::make_shared<ScriptedMessageBoxes>();
+  // Each blocking wait, with the status line and the tray tip while it lasted.
+  std::vector<int> Waits;
+  std::vector<std::string> StatusDuringWaits;
+  std::vector<std::string> TipDuringWaits;
+  int SoundRequests = 0;
+  bool TrayAvailable = true;
+  int ConfigDialogsOpened = 0;
+  // What the user does in the configuration dialog; true for OK. None: Cancel.
+  std::function<bool(config::TAccountList& accounts, config::TMainSettings& settings)> ConfigDialog;
+
+ private:
+  QTemporaryDir settingsFolder_;
+  std::unique_ptr<app::TMainForm> form_;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,171 @@
+// "Проверка" against a real Dovecot server, a scripted peer and a closed
+// port, and the report of each.
+#include "config/connection_test.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QPushButton>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "config/config_win.h"
+#include "desktop/busy_cursor.h"
+#include "mail/pop3_session.h"
+#include "platform/cp1251.h"
+#include "platform/tcp_client.h"
+#include "tests/config/config_win_fixture.h"
+#include "tests/support/dovecot_server.h"
+#include "tests/support/fake_pop3_server.h"
+#include "tests/support/memory_tcp_client.h"
+
+namespace {
+
+using config::TAccountList;
+using config::TServer;
+using testsupport::ShownBox;
+
+QString Report(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// A port on 127.0.0.1 that refuses connections: bound, never listening.
+class ClosedPort {
+ public:
+  ClosedPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+      throw std::runtime_error("no free port");
+    port_ = ntohs(address.sin_port);
+  }
+  ClosedPort(const ClosedPort&) = delete;
+  ClosedPort& operator=(const ClosedPort&) = delete;
+  ~ClosedPort() { ::close(fd_); }
+  int Port() const { return port_; }
+
+ private:
+  int fd_;
+  int port_ = 0;
+};
+
+class ConnectionTest : public testsupport::ConfigWinFixture {
+ protected:
+  // The dialog over one account, its session pointed at `port`.
+  std::unique_ptr<config::TConfigWin> OpenFor(const TServer& account, int port) {
+    accounts_ = {account};
+    auto win = Open(accounts_);
+    win->KelPOP1().Port = std::to_string(port);
+    win->KelPOP1().ReplyTimeoutMs = 20000;
+    return win;
+  }
+
+  TAccountList accounts_;
+};
+
+class DovecotConnectionTest : public ConnectionTest {
+ protected:
+  DovecotConnectionTest() : server_({testsupport::MailboxUser{"bob", "secret", {}}}) {}
+  testsupport::DovecotServer server_;
+};
+
+TEST_F(DovecotConnectionTest, ReportsEachStep) {
+  struct Case {
+    const char* name;
+    const char* password;
+    QString report;
+  } cases[] = {
+      {"login accepted", "secret",
+       Report("Подключение к серверу (127.0.0.1): Ok!\rВход под имемем (bob): Ok!")},
+      {"password refused", "wrong",
+       Report("Подключение к серверу (127.0.0.1): Ok!\rВход под имемем (bob): Ошибка!")},
+  };
+  for (const Case& c : cases) {
+    boxes_.Shown.clear();
+    auto win = OpenFor(TServer("127.0.0.1", "bob", c.password, false), server_.Port());
+    win->BtnTest()->click();
+    EXPECT_EQ(boxes_.Shown, (std::vector<ShownBox>{{"information", c.report}})) << c.name;
+    EXPECT_FALSE(win->KelPOP1().Connected()) << c.name;
+    EXPECT_EQ(desktop::BusyDepth(), 0) << c.name;
+  }
+}
+
+TEST_F(DovecotConnectionTest, TestingChangesNeitherTheAccountsNorTheDialog) {
+  auto win = OpenFor(TServer("127.0.0.1", "bob", "secret", false), server_.Port());
+  win->BtnTestClick();
+  win->BtnTestClick();  // any number of times
+  ASSERT_EQ(boxes_.Shown.size(), 2u);
+  EXPECT_EQ(boxes_.Shown[0], boxes_.Shown[1]);
+  EXPECT_EQ(win->WorkingAccounts(), (TAccountList{TServer("127.0.0.1", "bob", "secret", false)}));
+  EXPECT_FALSE(win->CLBServers()->Checked(0));
+  EXPECT_EQ(win->CLBServers()->item(0)->text(), QStringLiteral("127.0.0.1 (bob)"));
+  EXPECT_EQ(win->CLBServers()->currentRow(), 0);
+  EXPECT_EQ(win->KelPOP1().Port, std::to_string(server_.Port()));
+  EXPECT_EQ(accounts_, (TAccountList{TServer("127.0.0.1", "bob", "secret", false)}));
+}
+
+TEST_F(ConnectionTest, ClosedPortIsOneLineWithAnError) {
+  ClosedPort closed;
+  auto win = OpenFor(TServer("127.0.0.1", "bob", "secret", true), closed.Port());
+  win->BtnTestClick();
+  EXPECT_EQ(boxes_.Shown,
+            (std::vector<ShownBox>{{"information", Report("Подключение к серверу (127.0.0.1): Ошибка!")}}));
+  EXPECT_EQ(desktop::BusyDepth(), 0);
+}
+
+TEST_F(ConnectionTest, EmptyPasswordIsSentAsItIs) {
+  testsupport::FakePop3Server server({
+      testsupport::Server("+OK ready\r\n"),
+      testsupport::Client("USER bob\r\n"),
+      testsupport::Server("+OK\r\n"),
+      testsupport::Client("PASS \r\n"),
+      testsupport::Server("-ERR [AUTH] Authentication failed.\r\n"),
+  });
+  auto win = OpenFor(TServer("127.0.0.1", "bob", "", true), server.Port());
+  win->BtnTestClick();
+  EXPECT_TRUE(server.Finish().empty());
+  EXPECT_EQ(boxes_.Shown,
+            (std::vector<ShownBox>{
+                {"information", Report("Подключение к серверу (127.0.0.1): Ok!\rВход под имемем (bob): Ошибка!")}}));
+}
+
+TEST_F(ConnectionTest, IncompleteAccountCannotBeTested) {
+  const TServer cases[] = {TServer("localhost", "bob", "secret", true), TServer("127.0.0.1", "", "secret", true)};
+  for (const TServer& account : cases) {
+    auto win = OpenFor(account, 110);
+    EXPECT_FALSE(win->BtnTest()->isEnabled()) << account.Host;
+    win->BtnTestClick();
+    EXPECT_TRUE(boxes_.Shown.empty()) << account.Host;
+    EXPECT_FALSE(win->OkBtn()->isEnabled()) << account.Host << ": testing does not enable OK";
+  }
+}
+
+// A connection whose PASS cannot be written.
+class FailingPassClient : public testsupport::MemoryTcpClient {
+ public:
+  FailingPassClient() : MemoryTcpClient("+OK ready\r\n", {"+OK\r\n", "+OK bye\r\n"}) {}
+  void Write(std::string_view data) override {
+    if (data.starts_with("PASS")) throw platform::SocketError("Write", 32);
+    MemoryTcpClient::Write(data);
+  }
+};
+
+TEST(TestConnection, WhatLoginRaisesGoesOnAfterTheSessionQuit) {
+  auto connection = std::make_unique<FailingPassClient>();
+  FailingPassClient& client = *connection;
+  mail::TKelPOP session(std::move(connection), {});
+  EXPECT_THROW(config::TestConnection(session, TServer("pop.example.org", "bob", "secret", true)),
+               platform::SocketError);
+  EXPECT_EQ(client.written, "USER bob\r\nQUIT\r\n");
+  EXPECT_FALSE(session.Connected());
+  EXPECT_EQ(session.Host, "pop.example.org");
+  EXPECT_EQ(session.Port, "110");
+}
+
+}  // namespace
