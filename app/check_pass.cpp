@@ -62,6 +62,23 @@ void TMainForm::CheckAccount(const config::TServer& account, long long& newCount
     Wait(kPauseAfterAccount);
     return;
   }
+  TryFinally(
+      [&] {
+        if (!ConnectAndLogIn()) return;
+        SetStatus(QStringLiteral("Выполнен вход под именем: ") + desktop::ToQString(kelPOP2_.UserId));
+        newCount += kelPOP2_.CountNew();
+        qorStatusBar1_->SetSimplePanel(false);
+        TryFinally([&] { DownloadMessages(); }, [&] { qorStatusBar1_->SetSimplePanel(true); });
+        kelPOP2_.Quit();
+        Wait(kPauseAfterAccount);
+      },
+      [&] { kelPOP2_.Quit(); });
+}
+
+// Connects the session and logs in, with the status texts of both steps; on
+// failure the error text stays readable for a moment. Quit, when it is due,
+// is the caller's.
+bool TMainForm::ConnectAndLogIn() {
   const QString host = desktop::ToQString(kelPOP2_.Host);
   const QString user = desktop::ToQString(kelPOP2_.UserId);
   SetStatus(QStringLiteral("Подключение к серверу: ") + host + QStringLiteral("..."));
@@ -73,25 +90,13 @@ void TMainForm::CheckAccount(const config::TServer& account, long long& newCount
   if (!kelPOP2_.Connected()) {
     ShowErrorText(QStringLiteral("Ошибка при подключени к серверу: ") + host);
     Wait(kPauseAfterError);
-    return;
+    return false;
   }
-  TryFinally(
-      [&] {
-        SetStatus(QStringLiteral("Осуществляется вход под именем: ") + user);
-        if (!kelPOP2_.Login()) {
-          ShowErrorText(QStringLiteral("Ошибка при входе под именем: ") + user);
-          Wait(kPauseAfterError);
-          kelPOP2_.Quit();
-          return;
-        }
-        SetStatus(QStringLiteral("Выполнен вход под именем: ") + user);
-        newCount += kelPOP2_.CountNew();
-        qorStatusBar1_->SetSimplePanel(false);
-        TryFinally([&] { DownloadMessages(); }, [&] { qorStatusBar1_->SetSimplePanel(true); });
-        kelPOP2_.Quit();
-        Wait(kPauseAfterAccount);
-      },
-      [&] { kelPOP2_.Quit(); });
+  SetStatus(QStringLiteral("Осуществляется вход под именем: ") + user);
+  if (kelPOP2_.Login()) return true;
+  ShowErrorText(QStringLiteral("Ошибка при входе под именем: ") + user);
+  Wait(kPauseAfterError);
+  return false;
 }
 
 void TMainForm::DownloadMessages() {

@@ -9,12 +9,6 @@
 
 namespace app {
 
-namespace {
-
-constexpr int kPauseAfterError = 2000;
-
-}  // namespace
-
 void TMainForm::TBDeleteClick() {
   if (!Idle() || !CurrentMessage()) return;
   timer1_.SetEnabled(false);
@@ -34,29 +28,9 @@ void TMainForm::TBDeleteClick() {
         kelPOP2_.UserId = message.AccountUserId;
         kelPOP2_.Passwd = message.AccountPasswd;
         if (kelPOP2_.Connected()) return;
-        const QString host = desktop::ToQString(kelPOP2_.Host);
-        const QString user = desktop::ToQString(kelPOP2_.UserId);
-        SetStatus(QStringLiteral("Подключение к серверу: ") + host + QStringLiteral("..."));
-        try {
-          kelPOP2_.Connect();
-        } catch (const std::exception&) {
-          // Reported below from Connected.
-        }
-        if (!kelPOP2_.Connected()) {
-          ShowErrorText(QStringLiteral("Ошибка при подключени к серверу: ") + host);
-          Wait(kPauseAfterError);
-          return;
-        }
         TryFinally(
             [&] {
-              SetStatus(QStringLiteral("Осуществляется вход под именем: ") + user);
-              if (!kelPOP2_.Login()) {
-                ShowErrorText(QStringLiteral("Ошибка при входе под именем: ") + user);
-                Wait(kPauseAfterError);
-                kelPOP2_.Quit();
-                return;
-              }
-              SearchAndDelete(message);
+              if (ConnectAndLogIn()) SearchAndDelete(message);
             },
             [&] { kelPOP2_.Quit(); });
       },

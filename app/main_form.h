@@ -184,6 +184,7 @@ class TMainForm : public QWidget {
   const mail::TKelMsg* CurrentMessage() const;
 
   void CheckAccount(const config::TServer& account, long long& newCount);
+  bool ConnectAndLogIn();
   void DownloadMessages();
   void ReportMessagesRead();
   void AnnounceNewMail(long long newCount);
