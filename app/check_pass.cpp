@@ -167,44 +167,39 @@ void TMainForm::ShowMessageCount() {
   newTrayIcon1_.SetHint(windowTitle());
 }
 
-void TMainForm::KelPOP2BeforeRetrieve(std::uint32_t number) {
-  desktop::TQorStatusPanel& text = qorStatusBar1_->Panels()[kTextPanel];
-  text.SetText(QStringLiteral("Чтение письма: %1").arg(number));
+// The text panel starts over with `text`, the gauge at 0, and the tray tip follows the text.
+void TMainForm::StartProgress(const QString& text) {
+  desktop::TQorStatusPanel& panel = qorStatusBar1_->Panels()[kTextPanel];
+  panel.SetText(text);
   qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(0);
-  newTrayIcon1_.SetHint(text.Text());
-  QCoreApplication::processEvents();
+  newTrayIcon1_.SetHint(panel.Text());
 }
 
-void TMainForm::KelPOP2RetrieveProgress(std::uint16_t percent) {
+void TMainForm::ShowProgress(std::uint16_t percent) {
   qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(percent);
   QCoreApplication::processEvents();
 }
 
+void TMainForm::KelPOP2BeforeRetrieve(std::uint32_t number) {
+  StartProgress(QStringLiteral("Чтение письма: %1").arg(number));
+  QCoreApplication::processEvents();
+}
+
+void TMainForm::KelPOP2RetrieveProgress(std::uint16_t percent) { ShowProgress(percent); }
+
 void TMainForm::KelPOP2AfterRetrieve() {
-  desktop::TQorStatusPanel& text = qorStatusBar1_->Panels()[kTextPanel];
-  text.SetText(QString());
-  qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(0);
-  newTrayIcon1_.SetHint(text.Text());
+  StartProgress(QString());
   QCoreApplication::processEvents();
 }
 
 void TMainForm::KelPOP2DecodeStart(const std::string& fileName) {
-  desktop::TQorStatusPanel& text = qorStatusBar1_->Panels()[kTextPanel];
-  text.SetText(QStringLiteral("Дешифровка файла: ") + desktop::ToQString(fileName));
-  qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(0);
-  newTrayIcon1_.SetHint(text.Text());
+  StartProgress(QStringLiteral("Дешифровка файла: ") + desktop::ToQString(fileName));
 }
 
-void TMainForm::KelPOP2DecodeProgress(std::uint16_t percent) {
-  qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(percent);
-  QCoreApplication::processEvents();
-}
+void TMainForm::KelPOP2DecodeProgress(std::uint16_t percent) { ShowProgress(percent); }
 
 void TMainForm::KelPOP2DecodeEnd() {
-  desktop::TQorStatusPanel& text = qorStatusBar1_->Panels()[kTextPanel];
-  text.SetText(QString());
-  qorStatusBar1_->Panels()[kGaugePanel].GaugeAttrs().SetPosition(0);
-  newTrayIcon1_.SetHint(text.Text());
+  StartProgress(QString());
   QCoreApplication::processEvents();
 }
 

@@ -185,6 +185,8 @@ class TMainForm : public QWidget {
 
   void CheckAccount(const config::TServer& account, long long& newCount);
   bool ConnectAndLogIn();
+  void StartProgress(const QString& text);
+  void ShowProgress(std::uint16_t percent);
   void DownloadMessages();
   void ReportMessagesRead();
   void AnnounceNewMail(long long newCount);

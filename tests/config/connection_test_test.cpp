@@ -13,12 +13,11 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "config/config_win.h"
 #include "desktop/busy_cursor.h"
 #include "mail/pop3_session.h"
-#include "platform/cp1251.h"
-#include "platform/tcp_client.h"
 #include "tests/config/config_win_fixture.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/fake_pop3_server.h"
@@ -146,26 +145,35 @@ TEST_F(ConnectionTest, IncompleteAccountCannotBeTested) {
   }
 }
 
-// A connection whose PASS cannot be written.
-class FailingPassClient : public testsupport::MemoryTcpClient {
+// A connection that keeps its reply to USER back for one poll, so that the
+// session serves events while it waits.
+class SlowUserReplyClient : public testsupport::MemoryTcpClient {
  public:
-  FailingPassClient() : MemoryTcpClient("+OK ready\r\n", {"+OK\r\n", "+OK bye\r\n"}) {}
-  void Write(std::string_view data) override {
-    if (data.starts_with("PASS")) throw platform::SocketError("Write", 32);
-    MemoryTcpClient::Write(data);
+  SlowUserReplyClient() : MemoryTcpClient("+OK ready\r\n", {"+OK\r\n", "+OK bye\r\n"}) {}
+  bool WaitReadable(int timeoutMs) override {
+    return std::exchange(holdBack_, false) ? false : MemoryTcpClient::WaitReadable(timeoutMs);
   }
+  void Write(std::string_view data) override {
+    MemoryTcpClient::Write(data);
+    holdBack_ = data.starts_with("USER");
+  }
+
+ private:
+  bool holdBack_ = false;
 };
 
 TEST(TestConnection, WhatLoginRaisesGoesOnAfterTheSessionQuit) {
-  auto connection = std::make_unique<FailingPassClient>();
-  FailingPassClient& client = *connection;
-  mail::TKelPOP session(std::move(connection), {});
+  auto connection = std::make_unique<SlowUserReplyClient>();
+  SlowUserReplyClient& client = *connection;
+  bool raised = false;
+  mail::TKelPOP session(std::move(connection), [&raised] {
+    if (!std::exchange(raised, true)) throw std::runtime_error("raised while serving events");
+  });
   EXPECT_THROW(config::TestConnection(session, TServer("pop.example.org", "bob", "secret", true)),
-               platform::SocketError);
+               std::runtime_error);
   EXPECT_EQ(client.written, "USER bob\r\nQUIT\r\n");
   EXPECT_FALSE(session.Connected());
-  EXPECT_EQ(session.Host, "pop.example.org");
-  EXPECT_EQ(session.Port, "110");
+  EXPECT_EQ(session.Port, "110") << "the test sets no port";
 }
 
 }  // namespace
