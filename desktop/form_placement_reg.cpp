@@ -1,5 +1,7 @@
 #include "desktop/form_placement_reg.h"
 
+#include "desktop/qt_text.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
@@ -100,13 +102,6 @@ bool InScreenRange(std::initializer_list<int> coordinates) {
                      [](int c) { return c >= -QWIDGETSIZE_MAX && c <= QWIDGETSIZE_MAX; });
 }
 
-std::string ToCp1251(const QString& text) {
-  const QByteArray utf8 = text.toUtf8();
-  return text::Utf8ToCp1251(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-}
-
-QString FromCp1251(const std::string& text) { return QString::fromStdString(text::Cp1251ToUtf8(text)); }
-
 }  // namespace
 
 TFormPlacementReg::TFormPlacementReg(QWidget& form, platform::RegistryOpener opener)
@@ -131,7 +126,7 @@ TFormPlacementReg::~TFormPlacementReg() {
 
 std::string TFormPlacementReg::KeyPath() const {
   if (!IniFileName.empty()) return IniFileName;
-  return "Software\\" + ToCp1251(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+  return "Software\\" + desktop::FromQString(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
 }
 
 std::string TFormPlacementReg::Section() const {
@@ -161,7 +156,7 @@ void TFormPlacementReg::SavePlacement() {
       FourNumbers(normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()));
   const QWidget* focused = form_->focusWidget();
   if (Options.testFlag(fpActiveControl) && focused && focused != form_)
-    store->WriteString(section, "ActiveControl", ToCp1251(focused->objectName()));
+    store->WriteString(section, "ActiveControl", desktop::FromQString(focused->objectName()));
   if (OnSavePlacement) OnSavePlacement(*this);
   saved_ = true;
 }
@@ -212,7 +207,7 @@ void TFormPlacementReg::ReadPlacement(const platform::RegistryStore& store) {
 void TFormPlacementReg::RestoreActiveControl(const platform::RegistryStore& store) {
   const std::string name = store.ReadString(Section(), "ActiveControl", "");
   if (name.empty()) return;  // an empty name would match any unnamed widget
-  QWidget* control = form_->findChild<QWidget*>(FromCp1251(name));
+  QWidget* control = form_->findChild<QWidget*>(desktop::ToQString(name));
   if (control && !control->isWindow() && control->isEnabled() && control->isVisibleTo(form_) &&
       control->focusPolicy() != Qt::NoFocus)
     control->setFocus();
