@@ -7,7 +7,8 @@
 # the migrated settings, and a second copy refused while a first runs.
 #
 # Usage: run_e2e.sh TESSARO_BINARY SCREENSHOT_FOLDER FIXTURE_FOLDER
-set -euo pipefail
+set -Eeuo pipefail
+[[ -n ${TESSARO_E2E_TRACE:-} ]] && set -x  # to follow a failure step by step
 
 readonly kSkip=77
 
@@ -20,6 +21,7 @@ if [[ ${TESSARO_E2E_NAMESPACE:-} != 1 ]]; then
   fi
   TESSARO_E2E_NAMESPACE=1 exec unshare --net -- "$0" "$@"
 fi
+ip link set lo up
 
 readonly binary=$(realpath "$1")
 readonly screenshots=$2
@@ -43,15 +45,16 @@ log() { echo "[$(date +%T)] $*"; }
 
 dump_logs() {
   local file
-  for file in "$work"/dovecot.log "$work"/tessaro*.log "$work"/xvfb.log "$work"/trayer.log; do
+  for file in "$work"/dovecot.log "$work"/dovecot.out "$work"/tessaro*.log "$work"/xvfb.log "$work"/trayer.log; do
     [[ -s $file ]] && { echo "---- $file"; tail -n 40 "$file"; }
   done
   return 0
 }
 
 fail() {
+  trap - ERR
   echo "FAIL: $*" >&2
-  [[ -n ${DISPLAY:-} ]] && import -window root "$screenshots/failure.png" 2>/dev/null
+  [[ -n ${DISPLAY:-} ]] && import -window root "$screenshots/failure.png" 2>/dev/null || true
   dump_logs >&2
   exit 1
 }
@@ -73,6 +76,7 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
+trap 'fail "line $LINENO: \"$BASH_COMMAND\" failed"' ERR
 
 # wait_until SECONDS WHAT COMMAND...: COMMAND succeeds within SECONDS.
 wait_until() {
@@ -97,7 +101,9 @@ geometry() {
   xdo getwindowgeometry --shell "$1" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ {printf "%s ", $2}'
 }
 
-click_at() { xdo mousemove --sync "$1" "$2" click "${3:-1}"; }
+# click_at X Y [CLICK OPTIONS] BUTTON. No --sync: a move onto the place the
+# pointer already is never completes.
+click_at() { xdo mousemove "$1" "$2" sleep 0.2 click "${@:3}"; }
 
 # Keys to the window, given the input focus first: there is no window
 # manager to hand it over.
@@ -110,7 +116,6 @@ keys_to() {
 screenshot() { import -window "$1" "$screenshots/$2" || fail "screenshot $2"; }
 
 start_dovecot() {
-  ip link set lo up
   local uid gid
   uid=$(id -u "$mail_user") || fail "user $mail_user is missing: run scripts/install-deps"
   gid=$(id -g "$mail_user")
@@ -160,9 +165,9 @@ EOF
     number=$((number + 1))
   done
   chown -R "$uid:$gid" "$work/mail"
-  dovecot -F -c "$work/dovecot.conf" >>"$work/dovecot.log" 2>&1 &
+  dovecot -F -c "$work/dovecot.conf" >"$work/dovecot.out" 2>&1 &
   pids+=($!)
-  wait_until 10 "Dovecot on 127.0.0.1:110" bash -c 'exec 3<>/dev/tcp/127.0.0.1/110' 2>/dev/null
+  wait_until 10 "Dovecot on 127.0.0.1:110" bash -c 'exec 2>/dev/null 3<>/dev/tcp/127.0.0.1/110'
 }
 
 start_desktop() {
@@ -226,6 +231,12 @@ ends_within() {
 
 # Dovecot logs each session's end with its counts.
 sessions_ended() { grep -c "Logged out" "$work/dovecot.log" || true; }
+# all_read_once PID: the program has read the whole mailbox, and fails the
+# test at once when it has ended instead.
+all_read_once() {
+  alive "$1" || fail "tessaro ended at start"
+  grep -q "Logged out top=3/[0-9]*, retr=3/" "$work/dovecot.log"
+}
 more_sessions_than() { (($(sessions_ended) > $1)); }
 
 # The tray icon is trayer's only client: the panel's middle.
@@ -241,7 +252,7 @@ show_main_window() {
   local x y
   read -r x y <<<"$(tray_icon_center)"
   for _ in {1..20}; do
-    xdo mousemove --sync "$x" "$y" click --repeat 2 --delay 100 1
+    click_at "$x" "$y" --repeat 2 --delay 100 1
     for _ in {1..20}; do
       has_window "$1" && return 0
       sleep 0.1
@@ -258,8 +269,8 @@ readonly button_y=15
 click_button() {
   local x y w h
   read -r x y w h <<<"$(geometry "$1")"
-  click_at $((x + button_x[$2])) $((y + button_y))
-  xdo mousemove --sync 1000 700  # the hint of a hovered button would cover the status line
+  click_at $((x + button_x[$2])) $((y + button_y)) 1
+  xdo mousemove 600 600  # the hint of a hovered button would cover the status line
 }
 
 # confirm CAPTION: the question box is answered with its default, "OK".
@@ -304,7 +315,7 @@ exit_from_tray_menu() {
   local x y before
   read -r x y <<<"$(tray_icon_center)"
   before=$(visible_windows_of "$1")
-  xdo mousemove --sync "$x" "$y" click 3
+  click_at "$x" "$y" 3
   wait_until 10 "tray menu" more_windows_of "$1" "$before"
   sleep 0.3
   xdo key --delay 100 Up Return
@@ -337,6 +348,7 @@ refuse_second_copy() {
   wait_until 30 "error box of the second copy" has_window "Ошибка"
   box=$(visible_window "Ошибка")
   [[ $(xdo getwindowpid "$box") == "$second" ]] || fail "the error box does not come from the second copy"
+  (($(visible_windows_of "$second") == 1)) || fail "the second copy shows more than its error box"
   sleep 0.5
   screenshot "$box" second_copy.png
   keys_to "$box" Return
@@ -359,7 +371,7 @@ main() {
   log "tessaro on $DISPLAY"
   start_tessaro first
   local first=$started
-  wait_until 60 "first pass on the server" more_sessions_than 0
+  wait_until 60 "first pass reading all three messages" all_read_once "$first"
   log "window from the tray"
   show_main_window "$main_title - 3"
   log "reading and deleting the message with an attachment"
