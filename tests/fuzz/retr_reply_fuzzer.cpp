@@ -18,9 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                          "+OK\r\n" + content + "\r\n.\r\n"},
       /*chunkSize=*/509);
   mail::TKelPOP session(std::move(connection), {});
-  session.ReplyTimeoutMs = 0;
+  // Every reply is ready at once; the time-out only ends a reply the input cut short.
+  session.ReplyTimeoutMs = 1000;
   session.Connect();
-  session.Login();
+  if (!session.Connected() || !session.Login()) __builtin_trap();
   try {
     session.Retrieve(1);
   } catch (const mail::MailError&) {
