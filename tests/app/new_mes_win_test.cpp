@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QImage>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QScreen>
@@ -131,6 +133,16 @@ TEST_F(NewMailNoticeTest, IsShownWithoutModalityAndBelongsToTheMainWindow) {
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   EXPECT_EQ(window->parentWidget(), &mainWindow_);
   EXPECT_TRUE(window->isWindow());
+}
+
+// Kept as a picture beside the end-to-end screenshots, for a person to look at.
+TEST_F(NewMailNoticeTest, RendersItsTextsForAPersonToSee) {
+  notice_.Notify(2, 5);
+  ASSERT_NE(notice_.NewMesWin(), nullptr);
+  const QImage picture = notice_.NewMesWin()->grab().toImage();
+  EXPECT_EQ(picture.size(), QSize(304, 71));
+  QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
+  EXPECT_TRUE(picture.save(QStringLiteral(SCREENSHOT_DIR "/notice_window.png")));
 }
 
 TEST_F(NewMailNoticeTest, NewCountStopsAtItsLargestValue) {
