@@ -3,6 +3,8 @@
 #include "app/attachment_commands.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/temp_files.h"
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,29 +29,13 @@
 
 namespace {
 
+using testsupport::ReadFile;
+using testsupport::TempDir;
+
 namespace fs = std::filesystem;
 using app::AttachmentCommands;
 using app::TViewFile;
 using text::operator""_cp1251;
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "attachment_commands_test.XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteFile(const fs::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;

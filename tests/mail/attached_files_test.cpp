@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/temp_files.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -17,6 +19,9 @@
 #include "tests/mail/fake_mime_database.h"
 
 namespace {
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
 
 using mail::TAttachedFile;
 using mail::TAttachedFiles;
@@ -36,25 +41,6 @@ std::string AllByteValues() {
   for (int byte = 0; byte < 256; ++byte) bytes += static_cast<char>(byte);
   return bytes;
 }
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "attached_files_test.XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 TEST(AttachedFiles, AddSplitsTheNameIntoFileNameAndExtension) {
   struct Case {

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/temp_files.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -17,19 +19,15 @@
 
 namespace {
 
+using testsupport::ReadFile;
+using testsupport::TempDir;
+
 namespace fs = std::filesystem;
 using namespace testsupport;
 using nlohmann::json;
 using ::testing::HasSubstr;
 
 const fs::path kMimeDir = fs::path(TEST_DATA_DIR) / "mime";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 std::vector<fs::path> Fixtures() {
   std::vector<fs::path> paths;
