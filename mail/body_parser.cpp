@@ -17,6 +17,11 @@ namespace mail {
 
 namespace {
 
+// Multipart bodies nested deeper than this are not walked: every level reads
+// the lines below it again, so thousands of levels would take quadratic time.
+// The deeper content is kept whole, as one unnamed file of its raw lines.
+constexpr int kMaxNesting = 100;
+
 bool IsFileEncoding(const std::string& encoding) {
   return encoding == "BASE64" || encoding == "X-UUENCODE" || encoding == "QUOTED-PRINTABLE";
 }
@@ -60,7 +65,11 @@ class BodyParser {
   void ExtractUuencodedFiles(Lines& body);
   void ParseSingleFile(HeaderLines headers, Lines& body, const std::string& encoding);
   void ParseMultipart(HeaderLines headers, Lines& body);
-  void ParsePart(Lines& part, std::deque<Lines>& queue);
+  struct QueuedPart {
+    Lines lines;
+    int depth;  // 1 for a part of the message's own multipart body
+  };
+  void ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue);
   void AddTextPart(Lines& part, const PartType& type);
   void AddFilePart(Lines& part, const PartType& type, std::string name);
   void Decode(TAttachedFile& item, Lines lines, const std::string& encoding);
@@ -136,22 +145,24 @@ void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::st
 }
 
 void BodyParser::ParseMultipart(HeaderLines headers, Lines& body) {
-  std::vector<Lines> parts = SplitMultipart(session_.ErrorInFormatOfMsg, headers, body);
-  std::deque<Lines> queue(std::make_move_iterator(parts.begin()), std::make_move_iterator(parts.end()));
+  std::deque<QueuedPart> queue;
+  for (Lines& part : SplitMultipart(session_.ErrorInFormatOfMsg, headers, body)) queue.push_back({std::move(part), 1});
   while (!queue.empty()) {
-    Lines part = std::move(queue.front());
+    QueuedPart part = std::move(queue.front());
     queue.pop_front();
     ParsePart(part, queue);
   }
 }
 
-void BodyParser::ParsePart(Lines& part, std::deque<Lines>& queue) {
+void BodyParser::ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue) {
+  Lines& part = queued.lines;
   const HeaderLines partHeaders(part.data(), HeaderEnd(part));
   const PartType type = ReadPartType(partHeaders);
   if (type.hasContentType && Contains(type.typeText, "BOUNDARY=")) {
+    if (queued.depth >= kMaxNesting) return Store(message_.AttachedFiles.Add(NextUnnamedName(type.mediaType)), part);
     // A nested multipart: its parts are walked in its place.
     std::vector<Lines> inner = SplitMultipart(session_.ErrorInFormatOfMsg, partHeaders, part);
-    queue.insert(queue.begin(), std::make_move_iterator(inner.begin()), std::make_move_iterator(inner.end()));
+    for (auto it = inner.rbegin(); it != inner.rend(); ++it) queue.push_front({std::move(*it), queued.depth + 1});
     return;
   }
   std::string name = PartFileName(partHeaders, type.charset);

@@ -88,6 +88,33 @@ TEST_F(BodyWalk, NestedPartWithoutItsDelimiterFailsTheWholeMessage) {
                mail::MailError);
 }
 
+// Nesting is walked 100 levels deep; what lies deeper stays whole in one file.
+TEST_F(BodyWalk, DeepNestingIsCutAndItsContentKept) {
+  for (const int levels : {99, 101, 10000}) {
+    SCOPED_TRACE(levels);
+    Lines body;
+    for (int level = 1; level < levels; ++level) {
+      body.push_back("--b" + std::to_string(level - 1));
+      body.push_back("Content-Type: multipart/mixed; boundary=b" + std::to_string(level));
+      body.push_back("");
+    }
+    body.push_back("--b" + std::to_string(levels - 1));
+    body.push_back("");
+    body.push_back("innermost text");
+    const auto message = Parse({"Content-Type: multipart/mixed; boundary=b0", ""}, body);
+    if (levels < 100) {
+      EXPECT_THAT(message.Text, ElementsAre("innermost text"));
+      EXPECT_EQ(message.AttachedFiles.Count(), 0u);
+    } else {
+      EXPECT_TRUE(message.Text.empty());
+      ASSERT_EQ(message.AttachedFiles.Count(), 1u);
+      const std::string& kept = *message.AttachedFiles.Items(0).Data;
+      EXPECT_EQ(kept.rfind("innermost text\r\n"), kept.size() - 16);
+      EXPECT_NE(kept.find("Content-Type: multipart/mixed; boundary=b100\r\n"), std::string::npos);
+    }
+  }
+}
+
 TEST_F(BodyWalk, MultipartReportIsShownAsText) {
   const auto message = Parse({"Content-Type: multipart/report; boundary=r", ""}, {"--r", "delivery failed", "--r--"});
   EXPECT_THAT(message.Text, ElementsAre("--r", "delivery failed", "--r--"));
