@@ -18,6 +18,7 @@
 #include "config/config_win.h"
 #include "desktop/form_placement_reg.h"
 #include "platform/ini_registry_store.h"
+#include "tests/support/temp_files.h"
 #include "tests/config/recorded_message_boxes.h"
 #include "tests/support/qt_environment.h"
 
@@ -27,12 +28,6 @@ inline constexpr const char* kConfigKey = "Software\\tessaro";
 
 class ConfigWinFixture : public ::testing::Test {
  protected:
-  ConfigWinFixture() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "config_win_XXXXXX").string();
-    base_ = ::mkdtemp(pattern.data());
-  }
-  ~ConfigWinFixture() override { std::filesystem::remove_all(base_); }
-
   // Created and shown, as the opener does it (not modally, so the test goes on).
   std::unique_ptr<config::TConfigWin> Open(config::TAccountList& accounts) {
     auto win = std::make_unique<config::TConfigWin>(accounts, boxes_, nullptr, platform::IniRegistryOpener(base_));
@@ -44,7 +39,8 @@ class ConfigWinFixture : public ::testing::Test {
   platform::IniRegistryStore Store() const { return platform::IniRegistryStore(base_, kConfigKey); }
 
   RecordedMessageBoxes boxes_;
-  std::string base_;
+  testsupport::TempDir temp_;
+  const std::string base_ = temp_.Path().string();
 };
 
 // The user clicks entry `row`: the list moves its selection, then reports it.

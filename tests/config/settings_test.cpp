@@ -13,6 +13,8 @@
 #include "platform/cp1251.h"
 #include "platform/ini_registry_store.h"
 
+#include "tests/support/temp_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -50,14 +52,8 @@ class LoggingStore : public platform::RegistryStore {
 
 class SettingsTest : public ::testing::Test {
  protected:
-  SettingsTest() : startFolder_(fs::current_path()) {
-    std::string pattern = (fs::temp_directory_path() / "settings_XXXXXX").string();
-    base_ = ::mkdtemp(pattern.data());
-  }
-  ~SettingsTest() override {
-    fs::current_path(startFolder_);
-    fs::remove_all(base_);
-  }
+  SettingsTest() : startFolder_(fs::current_path()) {}
+  ~SettingsTest() override { fs::current_path(startFolder_); }
 
   platform::IniRegistryStore Store() const { return platform::IniRegistryStore(base_.string(), "Software\\tessaro"); }
 
@@ -78,7 +74,8 @@ class SettingsTest : public ::testing::Test {
   }
 
   fs::path startFolder_;
-  fs::path base_;
+  testsupport::TempDir temp_;
+  const fs::path base_ = temp_.Path();
 };
 
 TEST_F(SettingsTest, FreshStartGivesTheDefaultsAndWritesNothing) {

@@ -21,6 +21,8 @@
 #include "platform/cp1251.h"
 #include "platform/ini_registry_store.h"
 
+#include "tests/support/temp_files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -60,12 +62,7 @@ class Form : public QWidget {
 
 class FormPlacementRegTest : public ::testing::Test {
  protected:
-  FormPlacementRegTest() {
-    App();
-    std::string pattern = (fs::temp_directory_path() / "placement_XXXXXX").string();
-    base_ = ::mkdtemp(pattern.data());
-  }
-  ~FormPlacementRegTest() override { fs::remove_all(base_); }
+  FormPlacementRegTest() { App(); }
 
   // A component on `form` that stores below the test's own folder in section TMainForm.
   std::unique_ptr<TFormPlacementReg> Attach(QWidget& form) {
@@ -80,7 +77,8 @@ class FormPlacementRegTest : public ::testing::Test {
   void Put(const char* name, const std::string& value) { Store().WriteString(kSection, name, value); }
   bool FileExists() const { return fs::exists(Store().FilePath()); }
 
-  fs::path base_;
+  testsupport::TempDir temp_;
+  const fs::path base_ = temp_.Path();
 };
 
 TEST_F(FormPlacementRegTest, FirstRunKeepsTheDesignPlacementAndTheFirstCloseWritesAllFourValues) {

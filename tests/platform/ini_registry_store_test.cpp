@@ -1,6 +1,8 @@
 #include "platform/ini_registry_store.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/temp_files.h"
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,37 +19,15 @@
 
 namespace {
 
+using testsupport::ReadFile;
+using testsupport::TempDir;
+
 namespace fs = std::filesystem;
 using platform::IniRegistryStore;
 using platform::RegistryError;
 using text::operator""_cp1251;
 
 constexpr const char* kKey = "Software\\tessaro";
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "ini_store_XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() {
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(path_);
-  }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 void WriteText(const fs::path& path, const std::string& text) {
   fs::create_directories(path.parent_path());
@@ -70,7 +50,7 @@ std::string Message(const std::function<void()>& action) {
 }
 
 TEST(IniRegistryStore, KeyPathBecomesAnIniFileBelowTheBaseFolder) {
-  TempFolder base;
+  TempDir base;
   EXPECT_EQ(IniRegistryStore(base.Path(), kKey).FilePath(), base.Path() / "Software" / "tessaro.ini");
   EXPECT_EQ(IniRegistryStore(base.Path(), "\\Software\\\\tessaro").FilePath(),
             base.Path() / "Software" / "tessaro.ini");
@@ -105,7 +85,7 @@ TEST(IniRegistryStore, EveryByteValueRoundTripsInValuesNamesAndSections) {
       {"odd section name", " [x]]=;\\ ", "Name", "v"},
       {"cyrillic section name", std::string("Раздел"_cp1251), "Name", "v"},
   };
-  TempFolder base;
+  TempDir base;
   {
     IniRegistryStore store(base.Path(), kKey);
     for (const auto& c : cases) store.WriteString(c.section, c.valueName, c.value);
@@ -115,14 +95,14 @@ TEST(IniRegistryStore, EveryByteValueRoundTripsInValuesNamesAndSections) {
 }
 
 TEST(IniRegistryStore, PlainAsciiStandsAsWrittenAndTheRestIsEscaped) {
-  TempFolder base;
+  TempDir base;
   IniRegistryStore store(base.Path(), kKey);
   store.WriteString("TMainForm", "WorkDir", "/home/bob");
   store.WriteInteger("TMainForm", "Time", -600000);
   store.WriteBool("TMainForm", "ShowMain", true);
   store.WriteString("Servers", "Host0", " a=b\\ ");
   store.WriteString("Servers", "UserId0", "Ая\t;"_cp1251);
-  EXPECT_EQ(ReadText(store.FilePath()),
+  EXPECT_EQ(ReadFile(store.FilePath()),
             "[TMainForm]\n"
             "WorkDir=/home/bob\n"
             "Time=-600000\n"
@@ -134,7 +114,7 @@ TEST(IniRegistryStore, PlainAsciiStandsAsWrittenAndTheRestIsEscaped) {
 }
 
 TEST(IniRegistryStore, HandEditedFileIsRead) {
-  TempFolder base;
+  TempDir base;
   WriteText(base.Path() / "Software" / "tessaro.ini",
             "orphan=before any section\r\n"
             "; a comment\r\n"
@@ -180,7 +160,7 @@ TEST(IniRegistryStore, IntegersReadTheirDefaultUnlessTheTextIsADecimalInteger) {
       {"hexadecimal", "0x10", -3},
       {"fraction", "1.5", -3},
   };
-  TempFolder base;
+  TempDir base;
   IniRegistryStore store(base.Path(), kKey);
   for (const auto& c : cases)
     if (c.stored) store.WriteString("S", c.name, c.stored);
@@ -204,7 +184,7 @@ TEST(IniRegistryStore, BooleansAreTrueForEveryIntegerButZero) {
       {"letters, default true", "no", true, true},
       {"empty, default true", "", true, true},
   };
-  TempFolder base;
+  TempDir base;
   IniRegistryStore store(base.Path(), kKey);
   for (const auto& c : cases)
     if (c.stored) store.WriteString("S", c.name, c.stored);
@@ -216,7 +196,7 @@ TEST(IniRegistryStore, BooleansAreTrueForEveryIntegerButZero) {
 }
 
 TEST(IniRegistryStore, MissingFileAndFolderGiveDefaultsAndAreCreatedByTheFirstWrite) {
-  TempFolder temp;
+  TempDir temp;
   const fs::path base = temp.Path() / "config";
   IniRegistryStore store(base, kKey);
   EXPECT_EQ(store.ReadString("TMainForm", "WorkDir", "dflt"), "dflt");
@@ -232,7 +212,7 @@ TEST(IniRegistryStore, MissingFileAndFolderGiveDefaultsAndAreCreatedByTheFirstWr
 }
 
 TEST(IniRegistryStore, FileIsReadableByItsOwnerOnlyWhateverTheUmaskAndTheOldMode) {
-  TempFolder base;
+  TempDir base;
   const mode_t oldMask = ::umask(0);
   IniRegistryStore store(base.Path(), kKey);
   store.WriteString("TMainForm", "A", "1");
@@ -244,7 +224,7 @@ TEST(IniRegistryStore, FileIsReadableByItsOwnerOnlyWhateverTheUmaskAndTheOldMode
 }
 
 TEST(IniRegistryStore, DeleteRemovesOnlyAnExistingValue) {
-  TempFolder base;
+  TempDir base;
   IniRegistryStore store(base.Path(), kKey);
   store.WriteString("TMainForm", "Host", "h");
   store.WriteString("TMainForm", "UserId", "u");
@@ -254,11 +234,11 @@ TEST(IniRegistryStore, DeleteRemovesOnlyAnExistingValue) {
   const IniRegistryStore reopened(base.Path(), kKey);
   EXPECT_EQ(reopened.ReadString("TMainForm", "Host", "<missing>"), "<missing>");
   EXPECT_EQ(reopened.ReadString("TMainForm", "UserId", "<missing>"), "u");
-  EXPECT_EQ(ReadText(store.FilePath()), "[TMainForm]\nUserId=u\n");
+  EXPECT_EQ(ReadFile(store.FilePath()), "[TMainForm]\nUserId=u\n");
 }
 
 TEST(IniRegistryStore, RewritingTheSameValueLeavesTheFileAlone) {
-  TempFolder base;
+  TempDir base;
   IniRegistryStore store(base.Path(), kKey);
   store.WriteString("TMainForm", "Host", "h");
   struct stat before {};
@@ -273,7 +253,7 @@ TEST(IniRegistryStore, RewritingTheSameValueLeavesTheFileAlone) {
 }
 
 TEST(IniRegistryStore, FolderThatCannotBeCreatedRaisesTheCreateKeyError) {
-  TempFolder temp;
+  TempDir temp;
   WriteText(temp.Path() / "file", "not a folder");
   IniRegistryStore store(temp.Path() / "file" / "config", kKey);
   EXPECT_EQ(store.ReadString("TMainForm", "Host", "dflt"), "dflt");
@@ -284,10 +264,10 @@ TEST(IniRegistryStore, FolderThatCannotBeCreatedRaisesTheCreateKeyError) {
 // Root ignores permission bits, so the failure comes from a file size limit,
 // which binds root too.
 TEST(IniRegistryStore, OldFileStaysWholeWhenTheNewOneCannotBeWritten) {
-  TempFolder base;
+  TempDir base;
   IniRegistryStore store(base.Path(), kKey);
   store.WriteString("TMainForm", "Host", "pop.example.ru");
-  const std::string before = ReadText(store.FilePath());
+  const std::string before = ReadFile(store.FilePath());
 
   rlimit oldLimit{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
@@ -302,7 +282,7 @@ TEST(IniRegistryStore, OldFileStaysWholeWhenTheNewOneCannotBeWritten) {
 
   EXPECT_EQ(error, "Ошибка записи значения для 'Notes'"_cp1251);
   EXPECT_EQ(createError, "Ошибка создания ключа Font"_cp1251);
-  EXPECT_EQ(ReadText(store.FilePath()), before);
+  EXPECT_EQ(ReadFile(store.FilePath()), before);
   EXPECT_EQ(store.ReadString("TMainForm", "Notes", "<missing>"), "<missing>");
   int files = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(base.Path() / "Software")) ++files;
@@ -311,19 +291,19 @@ TEST(IniRegistryStore, OldFileStaysWholeWhenTheNewOneCannotBeWritten) {
 
 TEST(IniRegistryStore, ReadOnlyFolderKeepsTheOldFile) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into a read-only folder; the size-limit test covers the failure";
-  TempFolder base;
+  TempDir base;
   IniRegistryStore store(base.Path(), kKey);
   store.WriteString("TMainForm", "Host", "pop.example.ru");
-  const std::string before = ReadText(store.FilePath());
+  const std::string before = ReadFile(store.FilePath());
   fs::permissions(base.Path() / "Software", fs::perms(0500));
   const std::string error = Message([&] { store.WriteString("TMainForm", "Host", "other"); });
   fs::permissions(base.Path() / "Software", fs::perms(0700));
   EXPECT_EQ(error, "Ошибка записи значения для 'Host'"_cp1251);
-  EXPECT_EQ(ReadText(store.FilePath()), before);
+  EXPECT_EQ(ReadFile(store.FilePath()), before);
 }
 
 TEST(IniRegistryStore, FileThatCannotBeReadGivesDefaultsAndIsNeverReplaced) {
-  TempFolder base;
+  TempDir base;
   fs::create_directories(base.Path() / "Software" / "tessaro.ini");  // a folder where the file belongs
   IniRegistryStore store(base.Path(), kKey);
   EXPECT_EQ(store.ReadInteger("TMainForm", "Time", 7), 7);

@@ -21,8 +21,10 @@ class TempDir {
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
+  // A test may have taken away the folder's write permission; it is given back first.
   ~TempDir() {
     std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
   }
   const std::filesystem::path& Path() const { return path_; }
