@@ -20,7 +20,10 @@
 #include <QWidget>
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/attachment_commands.h"
 #include "app/interval_timer.h"
@@ -206,6 +209,9 @@ class TMainForm : public QWidget {
   IntervalTimer timerFileDelete_;
   // Messages the last pass could not parse, and the first such error.
   int unparsedCount_ = 0;
+  // The unique ids of the account being checked, when the pass asked for them
+  // (LAST refused, or messages kept between passes).
+  std::optional<std::vector<std::pair<std::uint32_t, std::string>>> accountIds_;
   QString firstParseError_;
   bool errorBoxOpen_ = false;
   bool applicationMinimized_ = false;

@@ -37,6 +37,7 @@ struct TMainSettings {
   bool DeleteConf = true;  // confirm before deleting a message
   bool ShowConfig = true;  // at start-up with no account, open the configuration dialog
   int Interval = 600000;   // the check timer's interval, milliseconds
+  bool CacheMessages = false;  // keep messages between passes, known by their unique ids
   TFontSettings Font;
   bool WordWrap = false;
   int FilesViewHeight = 73;  // pixels

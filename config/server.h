@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/tcp_client.h"
+
 namespace config {
 
 struct TServer {
@@ -21,6 +23,9 @@ struct TServer {
   std::string UserId;   // mailbox user name
   std::string Passwd;   // in plain text in memory; scrambled only when stored
   bool Checked = true;  // takes part in mail checks
+  platform::Security Security = platform::Security::None;
+  int Port = 110;          // 995 is the usual port for Security::Tls
+  std::string CertSha256;  // a certificate the user chose to trust, 64 hex digits; empty: none
 };
 
 using TAccountList = std::vector<TServer>;

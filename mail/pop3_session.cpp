@@ -114,6 +114,7 @@ bool TKelPOP::Login() {
 }
 
 std::uint32_t TKelPOP::CountNew() {
+  lastRefused_ = false;
   std::string reply;
   SendCommand("STAT\r\n");
   if (!ReadReply(reply)) return 0;
@@ -124,9 +125,14 @@ std::uint32_t TKelPOP::CountNew() {
   const auto blank = replyText_.find(' ');
   msgCount_ = blank == std::string::npos ? 0 : ToCount(std::string_view(replyText_).substr(0, blank));
 
-  // Most servers no longer answer LAST; a refusal only means nothing is known to be new.
+  // Most servers no longer answer LAST; a refusal only means the caller has to
+  // tell new mail by unique ids.
   SendCommand("LAST\r\n");
-  if (!ReadReply(reply) || replyError_) return 0;
+  if (!ReadReply(reply)) return 0;
+  if (replyError_) {
+    lastRefused_ = true;
+    return 0;
+  }
   const std::uint32_t lastRead = ToCount(std::string_view(replyText_).substr(0, replyText_.find(' ')));
   return lastRead < msgCount_ ? msgCount_ - lastRead : 0;
 }

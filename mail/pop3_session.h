@@ -26,6 +26,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "mail/attached_files.h"
 #include "mail/lines.h"
@@ -77,6 +79,8 @@ class TKelPOP {
   // Published properties.
   std::string Host;
   std::string Port = "110";  // decimal text; anything else means 110
+  platform::Security Security = platform::Security::None;
+  std::string CertSha256;  // a pinned certificate (64 hex digits); empty: the system's trust
   std::string UserId;
   std::string Passwd;
   std::string ErrorInFormatOfMsg;  // "Ошибочный формат сообщения!"
@@ -109,6 +113,15 @@ class TKelPOP {
   bool ReplyError() const { return replyError_; }
   const std::string& ReplyText() const { return replyText_; }
   std::int32_t MsgSize() const { return msgSize_; }
+  // Why the last Connect failed (Windows-1251), empty after a good one; for a
+  // TLS failure also the server certificate's fingerprint and whether pinning
+  // it would let the connection through.
+  const std::string& ConnectErrorText() const { return connectErrorText_; }
+  const std::string& PeerCertSha256() const { return peerCertSha256_; }
+  bool CertificateUntrusted() const { return certificateUntrusted_; }
+  // True when the last CountNew found LAST refused: new mail is then only
+  // known by unique ids.
+  bool LastRefused() const { return lastRefused_; }
 
   void Connect();
   bool Login();
@@ -119,6 +132,16 @@ class TKelPOP {
   // The parsing half of Retrieve: a whole RETR reply, status line to terminator.
   std::unique_ptr<TKelMsg> ParseMessage(std::string reply);
   std::string RetrieveHeaders(std::uint32_t n);
+  // UIDL: every message's number and unique id. Nothing when the server
+  // refuses the command (the session stays open) or the session ends.
+  std::vector<std::pair<std::uint32_t, std::string>> UniqueIds();
+  // Announces the messages the caller is about to fetch, in order: for each,
+  // Retrieve(n) then RetrieveHeaders(n). When the server lists PIPELINING in
+  // its CAPA reply (asked once per session), their LIST, RETR and TOP commands
+  // are sent ahead within a window and the later calls only read the replies;
+  // otherwise nothing changes. Commands, results and events stay the same.
+  void SendAhead(std::vector<std::uint32_t> numbers);
+  bool Pipelining() const { return pipelining_; }
   void DeleteMsg(std::uint32_t n);
   void Quit();
 
@@ -166,6 +189,11 @@ class TKelPOP {
   std::int32_t msgSize_ = 0;
   std::uint16_t decodePercent_ = 0;
   std::uint16_t retrievePercent_ = 0;
+  std::string connectErrorText_;
+  std::string peerCertSha256_;
+  bool certificateUntrusted_ = false;
+  bool lastRefused_ = false;
+  bool pipelining_ = false;
 };
 
 }  // namespace mail

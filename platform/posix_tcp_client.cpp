@@ -151,4 +151,7 @@ void PosixTcpClient::Write(std::string_view data) {
   }
 }
 
+// PLACEHOLDER until the TLS helper lands.
+void PosixTcpClient::StartTls(const std::string&, const std::string&) { throw TlsError("TLS", {}, false); }
+
 }  // namespace platform

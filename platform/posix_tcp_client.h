@@ -18,6 +18,7 @@ class PosixTcpClient : public TcpClient {
 
   void Open(const std::string& address, const std::string& name, int port) override;
   void Close() override;
+  void StartTls(const std::string& hostName, const std::string& pinnedSha256) override;
   bool WaitReadable(int timeoutMs) override;
   std::size_t Read(char* buffer, std::size_t size) override;
   void Write(std::string_view data) override;

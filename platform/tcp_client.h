@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace platform {
 
@@ -26,6 +27,27 @@ class SocketError : public std::runtime_error {
   int errorNumber_;
 };
 
+// How a connection is protected: not at all, TLS from the first byte (POP3S),
+// or a plain connection upgraded by the protocol's own command (STLS).
+enum class Security { None, Tls, StartTls };
+
+// A TLS handshake or certificate check that failed. what() is the reason for
+// the user (Windows-1251). Fingerprint() is the SHA-256 of the certificate the
+// server showed, as 64 lower-case hex digits, empty when it showed none;
+// Untrusted() is true when the only fault was that the certificate could not
+// be verified (own CA, self-signed), so pinning that fingerprint would help.
+class TlsError : public ConnectError {
+ public:
+  TlsError(const std::string& reason, std::string fingerprint, bool untrusted)
+      : ConnectError(reason), fingerprint_(std::move(fingerprint)), untrusted_(untrusted) {}
+  const std::string& Fingerprint() const { return fingerprint_; }
+  bool Untrusted() const { return untrusted_; }
+
+ private:
+  std::string fingerprint_;
+  bool untrusted_;
+};
+
 class TcpClient {
  public:
   virtual ~TcpClient() = default;
@@ -38,6 +60,14 @@ class TcpClient {
   // to `name`, resolved. Throws ConnectError when no connection can be made.
   virtual void Open(const std::string& address, const std::string& name, int port) = 0;
   virtual void Close() = 0;
+
+  // Runs a TLS handshake (TLS 1.2 at least) over the open connection; from then
+  // on Read and Write go through it, and anything read but not yet handed out
+  // is dropped. The certificate must be valid for `hostName` and chain to the
+  // system's trusted store (or SSL_CERT_FILE) unless `pinnedSha256` (64 hex
+  // digits) is given: then exactly that certificate is accepted and no other.
+  // Throws TlsError.
+  virtual void StartTls(const std::string& hostName, const std::string& pinnedSha256) = 0;
 
   // True when data (or the end of the stream) is readable within `timeoutMs`.
   virtual bool WaitReadable(int timeoutMs) = 0;

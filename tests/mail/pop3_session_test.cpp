@@ -322,6 +322,7 @@ class RecordingClient : public platform::TcpClient {
     throw platform::ConnectError("not really");
   }
   void Close() override {}
+  void StartTls(const std::string&, const std::string&) override {}
   bool WaitReadable(int) override { return false; }
   std::size_t Read(char*, std::size_t) override { return 0; }
   void Write(std::string_view) override {}
@@ -365,6 +366,7 @@ class RefusingClient : public platform::TcpClient {
     if (open_ && OnClose) OnClose();
     open_ = false;
   }
+  void StartTls(const std::string&, const std::string&) override {}
   bool WaitReadable(int) override { return true; }
   std::size_t Read(char* buffer, std::size_t) override {
     if (greeted_) throw platform::SocketError("Read", ECONNRESET);

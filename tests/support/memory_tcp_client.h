@@ -29,6 +29,9 @@ class MemoryTcpClient : public platform::TcpClient {
     open_ = false;
     if (OnClose) OnClose();
   }
+  void StartTls(const std::string&, const std::string&) override {
+    throw platform::TlsError("no TLS over memory", {}, false);
+  }
   bool WaitReadable(int) override { return offset_ < pending_.size(); }
   std::size_t Read(char* buffer, std::size_t size) override {
     const std::size_t n = std::min({size, chunkSize_, pending_.size() - offset_});
