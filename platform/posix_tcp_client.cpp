@@ -8,12 +8,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <memory>
 
 #include "platform/cp1251.h"
+#include "platform/tls_connection.h"
 
 namespace platform {
 
@@ -21,21 +21,7 @@ using text::operator""_cp1251;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-int MillisecondsLeft(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
-
-// poll() that resumes after signals until the deadline.
-int PollUntil(int fd, short events, Clock::time_point deadline) {
-  for (;;) {
-    pollfd p{fd, events, 0};
-    const int ready = ::poll(&p, 1, MillisecondsLeft(deadline));
-    if (ready >= 0 || errno != EINTR) return ready;
-  }
-}
+constexpr std::size_t kInboxSize = 64 * 1024;
 
 std::string SystemText(int errorNumber) {
   char buffer[256];
@@ -74,6 +60,8 @@ SocketError::SocketError(std::string_view operation, int errorNumber)
                          SystemText(errorNumber)),
       errorNumber_(errorNumber) {}
 
+PosixTcpClient::PosixTcpClient() = default;
+
 PosixTcpClient::~PosixTcpClient() {
   if (fd_ >= 0) ::close(fd_);
 }
@@ -89,7 +77,7 @@ int PosixTcpClient::ConnectAny(const std::string& host, int port, int flags) {
   if (status != 0) throw ConnectError(host + ": " + ::gai_strerror(status));
   const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> list(found, &::freeaddrinfo);
 
-  const auto deadline = Clock::now() + std::chrono::milliseconds(ConnectTimeoutMs);
+  const auto deadline = DeadlineIn(ConnectTimeoutMs);
   int lastError = EHOSTUNREACH;
   for (const addrinfo* ai = found; ai != nullptr; ai = ai->ai_next) {
     const int fd = ConnectOne(*ai, deadline);
@@ -109,49 +97,118 @@ void PosixTcpClient::Open(const std::string& address, const std::string& name, i
 
 void PosixTcpClient::Close() {
   if (fd_ < 0) return;
+  if (tls_) tls_->Shutdown();
+  tls_.reset();
   ::close(fd_);
   fd_ = -1;
+  DropInbox();
   if (OnClose) OnClose();
+}
+
+void PosixTcpClient::StartTls(const std::string& hostName, const std::string& pinnedSha256) {
+  if (fd_ < 0) throw TlsError(std::string("Ошибка TLS: нет соединения"_cp1251), {}, false);
+  // Bytes that came before the handshake are not the server's protected word.
+  DropInbox();
+  tls_.reset();
+  tls_ = TlsConnection::Handshake(fd_, hostName, pinnedSha256, DeadlineIn(ConnectTimeoutMs));
+}
+
+void PosixTcpClient::DropInbox() {
+  inboxStart_ = inboxEnd_ = 0;
+  ended_ = false;
 }
 
 bool PosixTcpClient::WaitReadable(int timeoutMs) {
   if (fd_ < 0) throw SocketError("Read", EBADF);
-  const int ready = PollUntil(fd_, POLLIN, Clock::now() + std::chrono::milliseconds(timeoutMs));
-  if (ready < 0) throw SocketError("Read", errno);
-  return ready > 0;
+  return Buffered() || ended_ || Fill(DeadlineIn(timeoutMs));
 }
 
 std::size_t PosixTcpClient::Read(char* buffer, std::size_t size) {
   if (fd_ < 0) throw SocketError("Read", EBADF);
-  const int ready = PollUntil(fd_, POLLIN, Clock::now() + std::chrono::milliseconds(StreamTimeoutMs));
-  if (ready < 0) throw SocketError("Read", errno);
-  if (ready == 0) return 0;
+  if (!Buffered() && !ended_ && !Fill(DeadlineIn(StreamTimeoutMs))) return 0;
+  const std::size_t count = std::min(size, inboxEnd_ - inboxStart_);
+  std::memcpy(buffer, inbox_.data() + inboxStart_, count);
+  inboxStart_ += count;
+  return count;
+}
+
+// Reads the next block into the empty inbox. True once bytes or the end of
+// the stream are there; false when the deadline came first. TLS may need
+// several socket reads, or a write, before it has a byte to give.
+bool PosixTcpClient::Fill(Clock::time_point deadline) {
+  inbox_.resize(kInboxSize);
+  inboxStart_ = inboxEnd_ = 0;
+  short awaited = tls_ && tls_->HasPending() ? 0 : POLLIN;
   for (;;) {
-    const ssize_t got = ::recv(fd_, buffer, size, 0);
-    if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+    if (awaited != 0) {
+      const int ready = PollUntil(fd_, awaited, deadline);
+      if (ready < 0) throw SocketError("Read", errno);
+      if (ready == 0) return false;
+    }
+    std::size_t got = 0;
+    switch (tls_ ? tls_->Read(inbox_.data(), inbox_.size(), got) : Receive(got)) {
+      case IoProgress::kDone:
+        inboxEnd_ = got;
+        return true;
+      case IoProgress::kClosed:
+        ended_ = true;
+        return true;
+      case IoProgress::kWantRead:
+        awaited = POLLIN;
+        break;
+      case IoProgress::kWantWrite:
+        awaited = POLLOUT;
+        break;
+    }
+  }
+}
+
+IoProgress PosixTcpClient::Receive(std::size_t& got) {
+  for (;;) {
+    const ssize_t result = ::recv(fd_, inbox_.data(), inbox_.size(), 0);
+    if (result > 0) {
+      got = static_cast<std::size_t>(result);
+      return IoProgress::kDone;
+    }
+    if (result == 0) return IoProgress::kClosed;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return IoProgress::kWantRead;
     if (errno != EINTR) throw SocketError("Read", errno);
   }
 }
 
 void PosixTcpClient::Write(std::string_view data) {
   if (fd_ < 0) throw SocketError("Write", EBADF);
-  const auto deadline = Clock::now() + std::chrono::milliseconds(StreamTimeoutMs);
+  const auto deadline = DeadlineIn(StreamTimeoutMs);
   while (!data.empty()) {
-    const ssize_t sent = ::send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
-    if (sent >= 0) {
-      data.remove_prefix(static_cast<std::size_t>(sent));
+    std::size_t sent = 0;
+    const IoProgress progress = Send(data, sent);
+    if (progress == IoProgress::kClosed) throw SocketError("Write", EPIPE);
+    if (progress == IoProgress::kDone) {
+      data.remove_prefix(sent);
       continue;
     }
-    if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) throw SocketError("Write", errno);
-    const int ready = PollUntil(fd_, POLLOUT, deadline);
+    const int ready = PollUntil(fd_, progress == IoProgress::kWantRead ? POLLIN : POLLOUT, deadline);
     if (ready < 0) throw SocketError("Write", errno);
     if (ready == 0) throw SocketError("Write", ETIMEDOUT);
   }
 }
 
-// PLACEHOLDER until the TLS helper lands.
-void PosixTcpClient::StartTls(const std::string&, const std::string&) { throw TlsError("TLS", {}, false); }
+// TLS takes the data whole or not at all; a plain socket may take part of it.
+IoProgress PosixTcpClient::Send(std::string_view data, std::size_t& sent) {
+  if (tls_) {
+    const IoProgress progress = tls_->Write(data);
+    if (progress == IoProgress::kDone) sent = data.size();
+    return progress;
+  }
+  for (;;) {
+    const ssize_t result = ::send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
+    if (result >= 0) {
+      sent = static_cast<std::size_t>(result);
+      return IoProgress::kDone;
+    }
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return IoProgress::kWantWrite;
+    if (errno != EINTR) throw SocketError("Write", errno);
+  }
+}
 
 }  // namespace platform

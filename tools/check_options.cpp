@@ -7,21 +7,38 @@
 
 namespace tools {
 
+namespace {
+
+std::optional<platform::Security> ParseSecurity(std::string_view name) {
+  if (name == "none") return platform::Security::None;
+  if (name == "tls") return platform::Security::Tls;
+  if (name == "starttls") return platform::Security::StartTls;
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<CheckOptions> ParseCheckOptions(int argc, char** argv) {
   CheckOptions options;
   std::vector<std::string> positional;
+  bool portGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    const bool takesValue = arg == "--port" || arg == "--timeout";
+    const bool takesValue = arg == "--port" || arg == "--timeout" || arg == "--security";
     if (takesValue && i + 1 >= argc) return std::nullopt;
     if (arg == "--port") {
       const auto port = mail::ToIntDef(argv[++i], -1);
       if (port < 1 || port > 65535) return std::nullopt;
       options.port = std::to_string(port);
+      portGiven = true;
     } else if (arg == "--timeout") {
       const auto seconds = mail::ToIntDef(argv[++i], -1);
       if (seconds < 1 || seconds > 86400) return std::nullopt;
       options.timeoutSeconds = static_cast<int>(seconds);
+    } else if (arg == "--security") {
+      const auto security = ParseSecurity(argv[++i]);
+      if (!security) return std::nullopt;
+      options.security = *security;
     } else if (arg.starts_with("-")) {
       return std::nullopt;
     } else {
@@ -31,6 +48,7 @@ std::optional<CheckOptions> ParseCheckOptions(int argc, char** argv) {
   if (positional.size() != 2) return std::nullopt;
   options.host = positional[0];
   options.user = positional[1];
+  if (!portGiven && options.security == platform::Security::Tls) options.port = "995";
   return options;
 }
 

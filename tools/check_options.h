@@ -1,16 +1,20 @@
-// Command line of tessaro-check: [--port N] [--timeout SECONDS] HOST USER.
+// Command line of tessaro-check:
+// [--port N] [--timeout SECONDS] [--security none|tls|starttls] HOST USER.
 #pragma once
 
 #include <optional>
 #include <string>
+
+#include "platform/tcp_client.h"
 
 namespace tools {
 
 struct CheckOptions {
   std::string host;
   std::string user;
-  std::string port = "110";
+  std::string port = "110";  // 995 for TLS from the first byte, unless --port says otherwise
   int timeoutSeconds = 60;
+  platform::Security security = platform::Security::None;
 };
 
 // Nothing when the arguments are not a valid command line.

@@ -28,10 +28,33 @@ TEST(CheckOptions, HostUserAndOptionalPortAndTimeout) {
   EXPECT_EQ(full->host, "host");
 }
 
+TEST(CheckOptions, SecurityChoosesTheDefaultPort) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    platform::Security security;
+    std::string port;
+  } cases[] = {
+      {"plain by default", {"h", "u"}, platform::Security::None, "110"},
+      {"none", {"--security", "none", "h", "u"}, platform::Security::None, "110"},
+      {"tls", {"--security", "tls", "h", "u"}, platform::Security::Tls, "995"},
+      {"starttls", {"--security", "starttls", "h", "u"}, platform::Security::StartTls, "110"},
+      {"tls on a given port", {"--port", "1995", "--security", "tls", "h", "u"}, platform::Security::Tls, "1995"},
+      {"given port 110 kept for tls", {"--security", "tls", "h", "u", "--port", "110"}, platform::Security::Tls, "110"},
+  };
+  for (const auto& c : cases) {
+    const auto options = Parse(c.args);
+    ASSERT_TRUE(options) << c.name;
+    EXPECT_EQ(options->security, c.security) << c.name;
+    EXPECT_EQ(options->port, c.port) << c.name;
+  }
+}
+
 TEST(CheckOptions, WrongUsageIsRefused) {
   const std::vector<std::vector<std::string>> wrong = {
       {},        {"host"},           {"host", "bob", "extra"}, {"--port", "0", "h", "u"},
       {"--port", "x", "h", "u"}, {"--timeout", "0", "h", "u"}, {"h", "u", "--port"}, {"--verbose", "h", "u"},
+      {"--security", "ssl", "h", "u"}, {"--security", "TLS", "h", "u"}, {"h", "u", "--security"},
   };
   for (const auto& args : wrong) EXPECT_FALSE(Parse(args)) << ::testing::PrintToString(args);
 }
