@@ -142,7 +142,7 @@ const ConversionTable* TableOf(CyrillicCharset charset) {
   return nullptr;
 }
 
-enum class NamedConversion { kNone, kIso, kKoi8, kGuess };
+enum class NamedConversion { kNone, kIso, kKoi8, kUtf8, kGuess };
 
 bool StartsWithUpper(std::string_view name, std::string_view prefix) {
   if (name.size() < prefix.size()) return false;
@@ -153,9 +153,14 @@ bool StartsWithUpper(std::string_view name, std::string_view prefix) {
   return true;
 }
 
+bool IsUtf8Name(std::string_view name) {
+  return (name.size() == 5 && StartsWithUpper(name, "UTF-8")) || (name.size() == 4 && StartsWithUpper(name, "UTF8"));
+}
+
 // Every Windows code page is taken as Windows-1251, every ISO name as ISO-8859-5
 // and every KOI8 name as KOI8-R: these are the only Cyrillic pages known here.
 NamedConversion ConversionFor(std::string_view charset) {
+  if (IsUtf8Name(charset)) return NamedConversion::kUtf8;
   if (StartsWithUpper(charset, "WINDOWS-")) return NamedConversion::kNone;
   if (StartsWithUpper(charset, "ISO-")) return NamedConversion::kIso;
   if (StartsWithUpper(charset, "KOI8-")) return NamedConversion::kKoi8;
@@ -216,6 +221,8 @@ std::string ConvertTextCharset(std::string_view text, std::string_view charset) 
       return ConvertByTable(text, &kIsoTable);
     case NamedConversion::kKoi8:
       return ConvertByTable(text, &kKoi8Table);
+    case NamedConversion::kUtf8:
+      return text::Utf8ToCp1251(text);
     case NamedConversion::kGuess:
       break;
   }
@@ -225,6 +232,11 @@ std::string ConvertTextCharset(std::string_view text, std::string_view charset) 
 void ConvertLinesCharset(Lines& lines, std::string_view charset) {
   const NamedConversion conversion = ConversionFor(charset);
   if (conversion == NamedConversion::kNone) return;
+  if (conversion == NamedConversion::kUtf8) {
+    for (std::string& line : lines) line = text::Utf8ToCp1251(line);
+    CutInnerLineBreaks(lines);
+    return;
+  }
   const ConversionTable* table = conversion == NamedConversion::kIso ? &kIsoTable : &kKoi8Table;
   if (conversion == NamedConversion::kGuess) {
     ByteCounts counts;

@@ -1,6 +1,7 @@
 // Russian text in the Cyrillic code pages mail arrives in, turned into
 // Windows-1251. Only the 66 letters of the Russian alphabet are converted;
-// every other byte keeps its value. Nothing here raises.
+// every other byte keeps its value. UTF-8 is the exception: every character
+// Windows-1251 holds becomes its byte, any other one "?". Nothing here raises.
 #pragma once
 
 #include <array>
@@ -37,8 +38,8 @@ const ConversionTable* CyrillicTableFor(std::string_view text);
 std::string ConvertByTable(std::string_view text, const ConversionTable* table);
 
 // The text converted by a charset name, compared in upper case: "WINDOWS-..." is
-// taken as Windows-1251, every "ISO-..." as ISO-8859-5, every "KOI8-..." as KOI8-R;
-// any other name, the empty one included, leaves the code page to the guess.
+// taken as Windows-1251, every "ISO-..." as ISO-8859-5, every "KOI8-..." as KOI8-R,
+// "UTF-8" and "UTF8" as UTF-8; any other name, the empty one included, leaves the code page to the guess.
 std::string ConvertTextCharset(std::string_view text, std::string_view charset);
 
 // The body converted in place by the same rule, the guess made over its whole text.

@@ -172,14 +172,14 @@ TEST(ConvertLinesCharset, OneTextInEveryCodePageBecomesWindows1251) {
   }
 }
 
-TEST(ConvertLinesCharset, Utf8IsNotDecodedButGuessedLikeAnUnknownName) {
+TEST(ConvertLinesCharset, Utf8IsDecodedWhenNamedAndGuessedOnlyWithoutAName) {
   const mail::Lines utf8 = Fixture("utf-8");
   mail::Lines named = utf8;
   mail::Lines unnamed = utf8;
-  mail::ConvertLinesCharset(named, "UTF-8");
+  mail::ConvertLinesCharset(named, "utf-8");
   mail::ConvertLinesCharset(unnamed, "");
-  EXPECT_EQ(named, unnamed);
-  EXPECT_NE(named, Fixture("windows-1251"));
+  EXPECT_EQ(named, Fixture("windows-1251"));
+  EXPECT_NE(unnamed, Fixture("windows-1251"));
 }
 
 TEST(ConvertLinesCharset, TheBodyIsCutIntoLinesAgain) {
