@@ -1,0 +1,150 @@
+// How long the main window goes without serving events during a check pass
+// over a mailbox in a maildir (scripts/bench-pass makes one with
+// bench/make_mailbox.py), served by Dovecot. A precise 1 ms timer runs
+// throughout; the longest gap between two of its ticks is the longest time
+// the event loop was not run, within a millisecond. Prints the longest gaps,
+// when in the pass each began and how much of each this thread spent on the
+// processor (the rest it was waiting or not scheduled), and the number of
+// gaps longer than 20 ms.
+//
+// usage: ui_interval_bench MAILDIR
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/main_form.h"
+#include "config/main_settings.h"
+#include "desktop/message_boxes.h"
+#include "platform/ini_registry_store.h"
+#include "platform/posix_tcp_client.h"
+#include "platform/seen_ids_store.h"
+#include "tests/support/dovecot_server.h"
+
+namespace {
+
+constexpr const char* kKeyPath = "Software\\tessaro";
+
+class PrintedMessageBoxes : public desktop::MessageBoxes {
+ public:
+  bool Confirm(QWidget*, const QString& text) override {
+    Information(nullptr, text);
+    return false;
+  }
+  void Error(QWidget*, const QString& text) override { Information(nullptr, text); }
+  void Information(QWidget*, const QString& text) override {
+    std::fprintf(stderr, "message box: %s\n", text.toStdString().c_str());
+  }
+};
+
+// The maildir's messages in file name order, which is the order Dovecot numbers them in.
+std::vector<std::string> ReadMaildir(const std::filesystem::path& maildir) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(maildir / "cur")) files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  std::vector<std::string> messages;
+  for (const auto& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    messages.push_back(text.str());
+  }
+  return messages;
+}
+
+app::MainFormServices Services(const std::string& folder) {
+  app::MainFormServices services;
+  services.TcpClient = std::make_unique<platform::PosixTcpClient>();
+  services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(folder + "/state");
+  services.MessageBoxes = std::make_shared<PrintedMessageBoxes>();
+  services.Sleep = [](std::chrono::milliseconds) {};
+  services.RegistryOpener = [folder](const std::string&) {
+    return std::make_unique<platform::IniRegistryStore>(folder, kKeyPath);
+  };
+  services.HasAudioOutput = [] { return false; };
+  services.OpenConfigDialog = [](auto&&...) { return false; };
+  services.TrayAvailable = [] { return true; };
+  return services;
+}
+
+struct Gap {
+  qint64 startMs;
+  qint64 lengthMs;
+  double cpuMs;
+  std::size_t messagesRead;  // at the gap's end: the one being read then is the next
+};
+
+double ThreadCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: ui_interval_bench MAILDIR\n");
+    return 64;
+  }
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication application(argc, argv);
+  QTemporaryDir folder;
+  const std::vector<std::string> messages = ReadMaildir(argv[1]);
+  testsupport::DovecotServer server({{"bob", "secret", messages}});
+  {
+    platform::IniRegistryStore store(folder.path().toStdString(), kKeyPath);
+    config::TMainSettings settings;
+    settings.ShowConfig = false;
+    config::SaveMainSettings(store, settings);
+  }
+  app::TMainForm form(Services(folder.path().toStdString()));
+  form.FormCreate();
+  config::TServer account("127.0.0.1", "bob", "secret", true);
+  account.Port = server.Port();
+  form.AccountList() = {account};
+
+  QElapsedTimer clock;
+  std::vector<Gap> gaps;
+  qint64 lastTick = 0;
+  double lastCpu = ThreadCpuMs();
+  QTimer ticker;
+  ticker.setTimerType(Qt::PreciseTimer);
+  ticker.setInterval(1);
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    const double cpu = ThreadCpuMs();
+    gaps.push_back({lastTick, now - lastTick, cpu - lastCpu, form.KelMsgList2().Count()});
+    lastTick = now;
+    lastCpu = cpu;
+  });
+  clock.start();
+  ticker.start();
+  form.TBRefreshClick();
+  const qint64 total = clock.elapsed();
+  ticker.stop();
+
+  const std::size_t ticks = gaps.size();
+  const auto late = std::count_if(gaps.begin(), gaps.end(), [](const Gap& gap) { return gap.lengthMs > 20; });
+  std::sort(gaps.begin(), gaps.end(), [](const Gap& a, const Gap& b) { return a.lengthMs > b.lengthMs; });
+  std::printf("pass: %lld ms, %zu messages read of %zu, %zu ticks, %lld gaps over 20 ms\n", static_cast<long long>(total),
+              form.KelMsgList2().Count(), messages.size(), ticks, static_cast<long long>(late));
+  for (std::size_t i = 0; i < std::min<std::size_t>(8, gaps.size()); ++i)
+    std::printf("gap %zu: %lld ms, from %lld ms into the pass, %.0f ms of it on the processor, %zu messages read\n",
+                i + 1, static_cast<long long>(gaps[i].lengthMs), static_cast<long long>(gaps[i].startMs), gaps[i].cpuMs,
+                gaps[i].messagesRead);
+  return form.KelMsgList2().Count() == messages.size() ? EXIT_SUCCESS : EXIT_FAILURE;
+}

@@ -1,0 +1,304 @@
+// Sending a pass's commands ahead (RFC 2449 pipelining): what goes on the
+// wire against a scripted peer, and that a pass gives the same messages,
+// events and errors with it as without it, here and against Dovecot.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "mail/pop3_session.h"
+#include "platform/posix_tcp_client.h"
+#include "tests/mail/session_events.h"
+#include "tests/support/dovecot_server.h"
+#include "tests/support/fake_pop3_server.h"
+#include "tests/support/transfer_encoders.h"
+
+namespace {
+
+using namespace testsupport;
+using mail::TKelPOP;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::unique_ptr<TKelPOP> MakeSession(int port) {
+  auto session = std::make_unique<TKelPOP>(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
+  session->Host = "127.0.0.1";
+  session->Port = std::to_string(port);
+  session->UserId = "bob";
+  session->Passwd = "pw";
+  session->ReplyTimeoutMs = 20000;
+  return session;
+}
+
+std::vector<std::uint32_t> Numbers(std::uint32_t count) {
+  std::vector<std::uint32_t> numbers(count);
+  std::iota(numbers.begin(), numbers.end(), 1u);
+  return numbers;
+}
+
+// Everything a pass shows of one message, and the events on the way, as lines.
+struct PassLog {
+  std::vector<std::string> lines;
+  explicit PassLog(TKelPOP& session) {
+    session.OnConnect = [this](platform::TcpClient&) { lines.push_back("connect"); };
+    session.OnQuit = [this](platform::TcpClient&) { lines.push_back("quit"); };
+    session.OnError = [this](TKelPOP&, int code, const std::string& msg) {
+      lines.push_back("error " + std::to_string(code) + " " + msg);
+    };
+    session.OnBeforeRetrieve = [this](TKelPOP&, std::uint32_t id) { lines.push_back("before " + std::to_string(id)); };
+    session.OnRetrieveProgress = [this](TKelPOP&, std::uint16_t p) { lines.push_back("progress " + std::to_string(p)); };
+    session.OnAfterRetrieve = [this](TKelPOP&) { lines.push_back("after"); };
+    session.OnDecodeStart = [this](TKelPOP&, const std::string& name, std::int32_t bytes) {
+      lines.push_back("decode " + name + " " + std::to_string(bytes));
+    };
+    session.OnDecodeEnd = [this](TKelPOP&) { lines.push_back("decoded"); };
+    session.OnDelete = [this](TKelPOP&, std::uint32_t id) { lines.push_back("delete " + std::to_string(id)); };
+  }
+  void Add(std::uint32_t n, const TKelPOP& session, const mail::TKelMsg& message, const std::string& top) {
+    lines.push_back(std::to_string(n) + " size " + std::to_string(session.MsgSize()) + " from " + message.From +
+                    " subject " + message.Subject);
+    for (const std::string& line : message.Text) lines.push_back("text " + line);
+    for (std::size_t i = 0; i < message.AttachedFiles.Count(); ++i) {
+      const mail::TAttachedFile& file = message.AttachedFiles.Items(i);
+      lines.push_back("file " + file.FileName + " " + std::to_string(std::hash<std::string>{}(file.Data.value_or(""))));
+    }
+    lines.push_back("top " + top);
+  }
+};
+
+// Logs in, asks to send `ahead` ahead, fetches every message and quits.
+PassLog RunPass(int port, std::uint32_t count, bool ahead, bool* pipelined = nullptr) {
+  auto session = MakeSession(port);
+  PassLog log(*session);
+  session->Connect();
+  EXPECT_TRUE(session->Login());
+  if (ahead) session->SendAhead(Numbers(count));
+  if (pipelined) *pipelined = session->Pipelining();
+  for (std::uint32_t n = 1; n <= count; ++n) {
+    const auto message = session->Retrieve(n);
+    if (!message) break;
+    const std::string top = session->RetrieveHeaders(n);
+    if (!session->Connected()) break;
+    log.Add(n, *session, *message, top);
+  }
+  session->Quit();
+  return log;
+}
+
+std::string Headers(std::uint32_t n) { return "Subject: message " + std::to_string(n) + "\r\nFrom: a@b\r\n\r\n"; }
+std::string ListReply(std::uint32_t n) { return "+OK " + std::to_string(n) + " 100000\r\n"; }
+std::string RetrReply(std::uint32_t n) {
+  return "+OK\r\n" + Headers(n) + "line of " + std::to_string(n) + "\r\n..dotted\r\n.\r\n";
+}
+std::string TopReply(std::uint32_t n) { return "+OK\r\n" + Headers(n) + ".\r\n"; }
+std::string Commands(std::uint32_t n) {
+  const std::string number = std::to_string(n);
+  return "LIST " + number + "\r\nRETR " + number + "\r\nTOP " + number + " 0\r\n";
+}
+std::string Replies(std::uint32_t n) { return ListReply(n) + RetrReply(n) + TopReply(n); }
+
+std::vector<Step> Login(const std::string& capaReply) {
+  return {Server("+OK\r\n"), Client("USER bob\r\n"), Server("+OK\r\n"), Client("PASS pw\r\n"), Server("+OK\r\n"),
+          Client("CAPA\r\n"), Server(capaReply)};
+}
+
+std::vector<Step> Append(std::vector<Step> script, const std::vector<Step>& rest) {
+  script.insert(script.end(), rest.begin(), rest.end());
+  return script;
+}
+
+const std::string kCapaPipelining = "+OK\r\nTOP\r\nUSER\r\npipelining\r\nUIDL\r\n.\r\n";
+const std::vector<Step> kQuit = {Client("QUIT\r\n"), Server("+OK bye\r\n")};
+
+// Each command written after the previous reply.
+std::vector<Step> OneByOne(const std::string& capaReply, std::uint32_t count) {
+  std::vector<Step> script = Login(capaReply);
+  for (std::uint32_t n = 1; n <= count; ++n)
+    script = Append(script, {Client("LIST " + std::to_string(n) + "\r\n"), Server(ListReply(n)),
+                             Client("RETR " + std::to_string(n) + "\r\n"), Server(RetrReply(n)),
+                             Client("TOP " + std::to_string(n) + " 0\r\n"), Server(TopReply(n))});
+  return Append(script, kQuit);
+}
+
+// Every command written before the first reply; the replies in pieces of `piece` bytes.
+std::vector<Step> AllAhead(std::uint32_t count, std::size_t piece) {
+  std::string commands, replies;
+  for (std::uint32_t n = 1; n <= count; ++n) {
+    commands += Commands(n);
+    replies += Replies(n);
+  }
+  std::vector<std::string> pieces;
+  for (std::size_t i = 0; i < replies.size(); i += piece) pieces.push_back(replies.substr(i, piece));
+  return Append(Login(kCapaPipelining), Append({Client(commands), ServerChunks(pieces, milliseconds(1))}, kQuit));
+}
+
+TEST(Pop3Pipeline, PassGivesTheSameMessagesAndEventsWithAndWithoutPipelining) {
+  constexpr std::uint32_t kCount = 3;
+  struct Case {
+    const char* name;
+    std::vector<Step> script;
+    bool pipelines;
+  };
+  const Case cases[] = {
+      {"CAPA refused", OneByOne("-ERR unknown command\r\n", kCount), false},
+      {"CAPA without PIPELINING", OneByOne("+OK\r\nTOP\r\nUSER\r\n.\r\n", kCount), false},
+      {"replies in one piece", AllAhead(kCount, 100000), true},
+      {"replies in pieces of 7 bytes", AllAhead(kCount, 7), true},
+      {"replies split inside CR LF", AllAhead(kCount, 9), true},
+  };
+  std::optional<PassLog> reference;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePop3Server server(c.script);
+    bool pipelined = false;
+    const PassLog log = RunPass(server.Port(), kCount, true, &pipelined);
+    EXPECT_EQ(pipelined, c.pipelines);
+    EXPECT_THAT(server.Finish(), IsEmpty());
+    if (!reference) reference = log;
+    EXPECT_EQ(log.lines, reference->lines);
+  }
+  EXPECT_THAT(reference->lines,
+              ElementsAre("connect", "before 1", "progress 100", "after",
+                          "1 size 100000 from a@b subject message 1", "text line of 1", "text .dotted",
+                          "top " + Headers(1) + ".\r\n", "before 2", "progress 100", "after",
+                          "2 size 100000 from a@b subject message 2", "text line of 2", "text .dotted",
+                          "top " + Headers(2) + ".\r\n", "before 3", "progress 100", "after",
+                          "3 size 100000 from a@b subject message 3", "text line of 3", "text .dotted",
+                          "top " + Headers(3) + ".\r\n", "quit"));
+}
+
+// 40 messages are 120 commands, more than go ahead at once: each is still
+// written once, in order, and every reply is read.
+TEST(Pop3Pipeline, PassLongerThanTheWindowSendsEveryCommandOnce) {
+  constexpr std::uint32_t kCount = 40;
+  std::vector<std::string> commands, replies;
+  for (std::uint32_t n = 1; n <= kCount; ++n) {
+    const std::string number = std::to_string(n);
+    commands.insert(commands.end(), {"LIST " + number + "\r\n", "RETR " + number + "\r\n", "TOP " + number + " 0\r\n"});
+    replies.insert(replies.end(), {ListReply(n), RetrReply(n), TopReply(n)});
+  }
+  const auto join = [](const std::vector<std::string>& parts, std::size_t from, std::size_t to) {
+    return std::accumulate(parts.begin() + from, parts.begin() + to, std::string());
+  };
+  FakePop3Server server(Append(Login(kCapaPipelining), Append({Client(join(commands, 0, 100)), Server(join(replies, 0, 49)),
+                                                               Client(join(commands, 100, 120)),
+                                                               Server(join(replies, 49, 120))},
+                                                              kQuit)));
+  const PassLog log = RunPass(server.Port(), kCount, true);
+  EXPECT_THAT(server.Finish(), IsEmpty());
+  EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "after"), kCount);
+  EXPECT_EQ(log.lines.back(), "quit");
+}
+
+TEST(Pop3Pipeline, RefusedRetrieveEndsTheSessionAsWithoutPipelining) {
+  FakePop3Server server(Append(Login(kCapaPipelining), {Client(Commands(1) + Commands(2)),
+                                                        Server(Replies(1) + ListReply(2) + "-ERR no such message\r\n" +
+                                                               "-ERR no such message\r\n")}));
+  auto session = MakeSession(server.Port());
+  PassLog log(*session);
+  session->Connect();
+  ASSERT_TRUE(session->Login());
+  session->SendAhead({1, 2});
+  EXPECT_TRUE(session->Pipelining());
+  EXPECT_TRUE(session->Retrieve(1));
+  EXPECT_EQ(session->RetrieveHeaders(1), Headers(1) + ".\r\n");
+  EXPECT_FALSE(session->Retrieve(2));
+  EXPECT_FALSE(session->Connected());
+  EXPECT_FALSE(session->Pipelining());
+  EXPECT_THAT(log.lines, ElementsAre("connect", "before 1", "progress 100", "after", "before 2", "quit",
+                                     "error 2004 no such message"));
+  session.reset();
+  EXPECT_THAT(server.Finish(), IsEmpty());
+}
+
+// A command off the plan reads the replies still owed, then goes alone; the
+// rest of the pass runs one command at a time.
+TEST(Pop3Pipeline, CommandsOffThePlanWaitForTheRepliesOwed) {
+  struct Case {
+    const char* name;
+    std::function<void(TKelPOP&)> calls;
+    std::vector<Step> after;
+  };
+  const Case cases[] = {
+      {"quit after the first message", [](TKelPOP& s) { s.Retrieve(1); }, {}},
+      {"quit before any reply", [](TKelPOP&) {}, {}},
+      {"delete, then a message",
+       [](TKelPOP& s) {
+         s.Retrieve(1);
+         s.RetrieveHeaders(1);
+         s.DeleteMsg(1);
+         s.Retrieve(2);
+       },
+       {Client("DELE 1\r\n"), Server("+OK\r\n"), Client("LIST 2\r\n"), Server(ListReply(2)), Client("RETR 2\r\n"),
+        Server(RetrReply(2))}},
+      {"a message out of order skips the replies before it",
+       [](TKelPOP& s) {
+         s.Retrieve(2);
+         s.RetrieveHeaders(2);
+         s.Retrieve(1);
+       },
+       {Client("LIST 1\r\n"), Server(ListReply(1)), Client("RETR 1\r\n"), Server(RetrReply(1))}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePop3Server server(Append(Login(kCapaPipelining),
+                                 Append({Client(Commands(1) + Commands(2)), Server(Replies(1) + Replies(2))},
+                                        Append(c.after, kQuit))));
+    auto session = MakeSession(server.Port());
+    SessionEvents events(*session);
+    session->Connect();
+    ASSERT_TRUE(session->Login());
+    session->SendAhead({1, 2});
+    c.calls(*session);
+    session->Quit();
+    EXPECT_FALSE(session->Connected());
+    EXPECT_EQ(events.lines.back(), "quit");
+    EXPECT_EQ(std::count_if(events.lines.begin(), events.lines.end(), [](const std::string& l) { return l.starts_with("error"); }), 0);
+    session.reset();
+    EXPECT_THAT(server.Finish(), IsEmpty());
+  }
+}
+
+// Messages Dovecot sends in many reads: text, folded headers, dot-stuffing,
+// and a base64 attachment of a few hundred KiB.
+std::vector<std::string> DovecotMessages() {
+  std::string bytes(300 * 1024, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 2654435761u >> 13);
+  std::string attachment;
+  for (const std::string& line : CutEvery(EncodeBase64(bytes), 76)) attachment += line + "\r\n";
+  std::vector<std::string> messages;
+  for (int i = 1; i <= 12; ++i) {
+    std::string text = "From: Sender " + std::to_string(i) + " <s@example.org>\r\nSubject: note " + std::to_string(i) +
+                       "\r\nX-Long: folded\r\n  header\r\n\r\n";
+    for (int k = 0; k < i * 40; ++k) text += "line " + std::to_string(k) + "\r\n" + (k % 7 == 0 ? ".dot\r\n" : "");
+    messages.push_back(text);
+  }
+  messages.push_back(
+      "From: a@example.org\r\nSubject: with a file\r\nMIME-Version: 1.0\r\n"
+      "Content-Type: multipart/mixed; boundary=\"b\"\r\n\r\n--b\r\nContent-Type: text/plain\r\n\r\nSee the file.\r\n"
+      "--b\r\nContent-Type: application/octet-stream; name=\"data.bin\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+      attachment + "--b--\r\n");
+  return messages;
+}
+
+TEST(Pop3PipelineDovecot, DovecotListsPipeliningAndAPipelinedPassEqualsAPlainOne) {
+  const std::vector<std::string> messages = DovecotMessages();
+  DovecotServer server({{"bob", "pw", messages}});
+  const auto count = static_cast<std::uint32_t>(messages.size());
+  bool pipelined = false;
+  const PassLog plain = RunPass(server.Port(), count, false);
+  const PassLog ahead = RunPass(server.Port(), count, true, &pipelined);
+  EXPECT_TRUE(pipelined);
+  ASSERT_EQ(std::count(plain.lines.begin(), plain.lines.end(), "after"), count);
+  // Progress percentages follow how the bytes arrive, so they are left out.
+  const auto withoutProgress = [](std::vector<std::string> lines) {
+    std::erase_if(lines, [](const std::string& line) { return line.starts_with("progress "); });
+    return lines;
+  };
+  const std::vector<std::string> expected = withoutProgress(plain.lines);
+  const std::vector<std::string> got = withoutProgress(ahead.lines);
+  ASSERT_EQ(got.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(got[i], expected[i]) << "line " << i;
+}
+
+}  // namespace
