@@ -1,0 +1,211 @@
+// Check passes that keep the previous pass's messages: against Dovecot, which
+// gives unique ids, and a scripted server that refuses them.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/main_form.h"
+#include "mail/pop3_session.h"
+#include "platform/posix_tcp_client.h"
+#include "tests/app/main_form_fixture.h"
+#include "tests/support/dovecot_server.h"
+
+namespace {
+
+using namespace testsupport;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// A text part and a small base64 file, so that kept messages carry decoded files too.
+std::string WithFile(const std::string& subject) {
+  return "From: anna@example.org\r\nSubject: " + subject +
+         "\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
+         "--b\r\nContent-Type: text/plain\r\n\r\nText of " + subject +
+         ".\r\n--b\r\nContent-Type: application/octet-stream; name=\"" + subject +
+         ".bin\"\r\nContent-Transfer-Encoding: base64\r\n\r\nSGVsbG8sIHdvcmxkIQ==\r\n--b--\r\n";
+}
+
+std::vector<std::string> Mailbox(int count) {
+  std::vector<std::string> messages;
+  for (int i = 1; i <= count; ++i) messages.push_back(WithFile("m" + std::to_string(i)));
+  return messages;
+}
+
+// What a message shows the user and what the delete command finds it by.
+struct Summary {
+  bool operator==(const Summary&) const = default;
+
+  std::string account;
+  std::string subject;
+  std::string topHeaders;
+  mail::Lines text;
+  std::vector<std::pair<std::string, std::string>> files;
+};
+
+void PrintTo(const Summary& s, std::ostream* out) { *out << s.account << "/" << s.subject; }
+
+std::vector<Summary> Summaries(app::TMainForm& form) {
+  std::vector<Summary> summaries;
+  for (std::size_t i = 0; i < form.KelMsgList2().Count(); ++i) {
+    const mail::TKelMsg& message = form.KelMsgList2().Items(i);
+    Summary summary;
+    summary.account = message.AccountHost + " " + message.AccountUserId + " " + message.AccountPasswd;
+    summary.subject = message.Subject;
+    summary.topHeaders = message.TopHeaders;
+    summary.text = message.Text;
+    for (std::size_t f = 0; f < message.AttachedFiles.Count(); ++f)
+      summary.files.emplace_back(message.AttachedFiles.Items(f).FileName,
+                                 message.AttachedFiles.Items(f).Data.value_or("(none)"));
+    summaries.push_back(std::move(summary));
+  }
+  return summaries;
+}
+
+class CachedPassTest : public MainFormTest {
+ protected:
+  // The form, with every retrieval recorded as "user number".
+  app::TMainForm& MakeRecordingForm(int port) {
+    app::TMainForm& form = MakeForm(port);
+    auto original = form.KelPOP2().OnBeforeRetrieve;
+    form.KelPOP2().OnBeforeRetrieve = [this, original](mail::TKelPOP& session, std::uint32_t number) {
+      Retrieved.push_back(session.UserId + " " + std::to_string(number));
+      original(session, number);
+    };
+    return form;
+  }
+
+  std::vector<std::string> Retrieved;
+};
+
+struct SecondPassCase {
+  const char* name;
+  bool cacheMessages;
+  std::vector<std::string> retrieved;
+};
+
+void PrintTo(const SecondPassCase& c, std::ostream* out) { *out << c.name; }
+
+class SecondPassTest : public CachedPassTest, public ::testing::WithParamInterface<SecondPassCase> {};
+
+TEST_P(SecondPassTest, GivesTheListOfAFullDownload) {
+  DovecotServer server({{"bob", "secret", Mailbox(3)}});
+  Settings.CacheMessages = GetParam().cacheMessages;
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  auto& form = MakeRecordingForm(server.Port());
+  form.FormCreate();
+  EXPECT_THAT(Retrieved, ElementsAre("bob 1", "bob 2", "bob 3"));
+  const std::vector<Summary> full = Summaries(form);
+  ASSERT_EQ(full.size(), 3u);
+  ASSERT_EQ(full[1].files.size(), 1u);
+  EXPECT_EQ(full[1].files[0].second, "Hello, world!");
+
+  Retrieved.clear();
+  form.TBRefreshClick();
+  EXPECT_EQ(Retrieved, GetParam().retrieved);
+  EXPECT_EQ(Summaries(form), full);
+  EXPECT_EQ(form.QorStatusBar1()->SimpleText().toStdString(), "Прочитано писем: 3");
+}
+
+const SecondPassCase kSecondPassCases[] = {
+    {"Kept", true, {}},
+    {"OptionOff", false, {"bob 1", "bob 2", "bob 3"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(CachedPass, SecondPassTest, ::testing::ValuesIn(kSecondPassCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Deletes message `number` of `user` with a session of its own, as another mail program would.
+void DeleteElsewhere(int port, const std::string& user, const std::string& password, std::uint32_t number) {
+  mail::TKelPOP session(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
+  session.Host = "127.0.0.1";
+  session.Port = std::to_string(port);
+  session.UserId = user;
+  session.Passwd = password;
+  session.Connect();
+  ASSERT_TRUE(session.Login());
+  session.CountNew();
+  session.DeleteMsg(number);
+  session.Quit();
+}
+
+TEST_F(CachedPassTest, AnUnknownMessageIsFetchedInItsPlaceAndADeletedOneIsGone) {
+  DovecotServer server({{"bob", "secret", Mailbox(4)}});
+  Settings.CacheMessages = true;
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  auto& form = MakeRecordingForm(server.Port());
+  form.FormCreate();
+  std::vector<Summary> expected = Summaries(form);
+  // m2 leaves the list only, so the next pass does not know it; m3 leaves the server.
+  form.KelMsgList2().Delete(1);
+  DeleteElsewhere(server.Port(), "bob", "secret", 3);
+  expected.erase(expected.begin() + 2);
+
+  Retrieved.clear();
+  form.TBRefreshClick();
+  EXPECT_THAT(Retrieved, ElementsAre("bob 2"));
+  EXPECT_EQ(Summaries(form), expected);
+}
+
+TEST_F(CachedPassTest, AMessageDeletedByTheProgramDoesNotComeBack) {
+  DovecotServer server({{"bob", "secret", Mailbox(3)}});
+  Settings.CacheMessages = true;
+  Settings.DeleteConf = false;
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  auto& form = MakeRecordingForm(server.Port());
+  form.FormCreate();
+  std::vector<Summary> expected = Summaries(form);
+  form.TBDeleteClick();  // the first message
+  ASSERT_EQ(server.MessagesStored("bob"), 2u);
+  expected.erase(expected.begin());
+
+  Retrieved.clear();
+  form.TBRefreshClick();
+  EXPECT_THAT(Retrieved, IsEmpty());
+  EXPECT_EQ(Summaries(form), expected);
+}
+
+TEST_F(CachedPassTest, MessagesOfAnAccountLeftOutAreDroppedAndFetchedAgainLater) {
+  DovecotServer server({{"anna", "a-secret", Mailbox(2)}, {"boris", "b-secret", Mailbox(2)}});
+  Settings.CacheMessages = true;
+  Settings.AccountList = {{"127.0.0.1", "anna", "a-secret", true}, {"127.0.0.1", "boris", "b-secret", true}};
+  auto& form = MakeRecordingForm(server.Port());
+  form.FormCreate();
+  const std::vector<Summary> both = Summaries(form);
+
+  form.AccountList()[0].Checked = false;
+  Retrieved.clear();
+  form.TBRefreshClick();
+  EXPECT_THAT(Retrieved, IsEmpty());
+  EXPECT_EQ(Summaries(form), std::vector<Summary>(both.begin() + 2, both.end()));
+
+  form.AccountList()[0].Checked = true;
+  Retrieved.clear();
+  form.TBRefreshClick();
+  EXPECT_THAT(Retrieved, ElementsAre("anna 1", "anna 2"));
+  EXPECT_EQ(Summaries(form), both);
+}
+
+// A server that answers LAST but refuses UIDL: the pass fetches every message
+// as it does with the option off, command for command.
+TEST_F(CachedPassTest, RefusedUniqueIdsFallBackToTheFullDownload) {
+  const std::vector<std::string> messages = Mailbox(2);
+  std::vector<Step> script = PassScript(messages, "+OK 0\r\n");
+  const auto afterLast = script.begin() + static_cast<std::ptrdiff_t>(LoginSteps().size() + 4);
+  script.insert(afterLast, {Client("UIDL\r\n"), Server("-ERR unknown command\r\n")});
+  FakePop3Server server(script);
+  Settings.CacheMessages = true;
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  auto& form = MakeRecordingForm(server.Port());
+  form.FormCreate();
+  EXPECT_THAT(server.Finish(), IsEmpty());
+  EXPECT_THAT(Retrieved, ElementsAre("bob 1", "bob 2"));
+  ASSERT_EQ(form.KelMsgList2().Count(), 2u);
+  EXPECT_EQ(form.KelMsgList2().Items(1).TopHeaders, TopHeaders(messages[1]));
+}
+
+}  // namespace
