@@ -53,6 +53,23 @@ void TNewTrayIcon::SetIcon(const QIcon& value) {
   UpdateIcon();
 }
 
+void TNewTrayIcon::SetPopupMenu(TPopupMenu* value) {
+  popupMenu_ = value;
+  OfferMenu();
+}
+
+// A desktop that opens the menu itself gets it only when a right click would
+// open it here.
+void TNewTrayIcon::OfferMenu() {
+  TPopupMenu* menu = popupMenu_;
+  if (menu == nullptr || !menu->AutoPopup) {
+    host_->OfferMenu(nullptr);
+    return;
+  }
+  menu->PopupComponent = this;
+  host_->OfferMenu(menu);
+}
+
 void TNewTrayIcon::Loaded() {
   loaded_ = true;
   if (active_) ShowIcon();
@@ -63,6 +80,7 @@ void TNewTrayIcon::ShowIcon() {
   if (icon_.isNull()) return;
   leftPressed_ = false;
   rightPressed_ = false;
+  OfferMenu();
   iconShown_ = host_->Add(icon_, ShortHint(hint_));
 }
 

@@ -1,6 +1,7 @@
 // TNewTrayIcon: one icon with a tip in the desktop's notification area. It
 // turns the mouse messages on the icon into events, opens its popup menu on a
 // right click and runs the menu's default item on a double click.
+// A desktop that draws tray menus itself is handed the popup menu instead.
 //
 // Nothing is put into the notification area before Loaded(): the owner sets
 // Icon, Hint, PopupMenu and the events first. A refused add is not reported;
@@ -50,7 +51,7 @@ class TNewTrayIcon : public QObject {
   void SetIcon(const QIcon& value);
   // Cleared by itself when the menu is destroyed.
   TPopupMenu* PopupMenu() const { return popupMenu_; }
-  void SetPopupMenu(TPopupMenu* value) { popupMenu_ = value; }
+  void SetPopupMenu(TPopupMenu* value);
 
   // Events; an empty one is not called. Coordinates are the pointer's on the screen.
   TMouseEvent OnClick;
@@ -79,6 +80,7 @@ class TNewTrayIcon : public QObject {
   bool ClickDefaultItem();
 
  private:
+  void OfferMenu();
   void Dispatch(int message, int x, int y, TShiftState shift);
   void ButtonUp(bool& pressed, TMouseButton button, TShiftState shift, int x, int y);
   void Click(TMouseButton button, TShiftState shift, int x, int y);

@@ -2,15 +2,26 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QGuiApplication>
 #include <QWidget>
 #include <utility>
 
 namespace desktop {
 
-std::vector<int> TrayMessagesForActivation(QSystemTrayIcon::ActivationReason reason) {
+TrayProtocol SessionTrayProtocol() {
+  const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+  if (bus != nullptr && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")))
+    return TrayProtocol::kStatusNotifier;
+  return TrayProtocol::kXEmbed;
+}
+
+std::vector<int> TrayMessagesForActivation(QSystemTrayIcon::ActivationReason reason, TrayProtocol protocol) {
   switch (reason) {
     case QSystemTrayIcon::Trigger:
+      if (protocol == TrayProtocol::kStatusNotifier)
+        return {kLeftButtonDown, kLeftButtonUp, kLeftButtonDblClk, kLeftButtonUp};
       return {kLeftButtonDown, kLeftButtonUp};
     case QSystemTrayIcon::DoubleClick:
       return {kLeftButtonDblClk, kLeftButtonUp};
@@ -24,11 +35,21 @@ std::vector<int> TrayMessagesForActivation(QSystemTrayIcon::ActivationReason rea
   return {};
 }
 
+QtTrayIconHost::QtTrayIconHost() : protocol_(SessionTrayProtocol()) {}
+
+QtTrayIconHost::QtTrayIconHost(TrayProtocol protocol) : protocol_(protocol) {}
+
+// A D-Bus activation arrives inside the host's method call: a menu opened
+// right there would hold the call's reply until it closed.
 void QtTrayIconHost::Listen(MessageSink sink) {
-  QObject::connect(&tray_, &QSystemTrayIcon::activated,
-                   [sink = std::move(sink)](QSystemTrayIcon::ActivationReason reason) {
-                     for (const int message : TrayMessagesForActivation(reason)) sink(message);
-                   });
+  const Qt::ConnectionType delivery =
+      protocol_ == TrayProtocol::kStatusNotifier ? Qt::QueuedConnection : Qt::AutoConnection;
+  QObject::connect(
+      &tray_, &QSystemTrayIcon::activated, &tray_,
+      [this, sink = std::move(sink)](QSystemTrayIcon::ActivationReason reason) {
+        for (const int message : TrayMessagesForActivation(reason, protocol_)) sink(message);
+      },
+      delivery);
 }
 
 // Qt accepts an icon even with no notification area and never says whether it
@@ -47,6 +68,12 @@ void QtTrayIconHost::Modify(const QIcon& icon, const QString& tip) {
 }
 
 void QtTrayIconHost::Delete() { tray_.hide(); }
+
+// An XEmbed tray leaves the menu to us; handing it to Qt there would make Qt
+// open it on its own at a right click.
+void QtTrayIconHost::OfferMenu(QMenu* menu) {
+  if (protocol_ == TrayProtocol::kStatusNotifier) tray_.setContextMenu(menu);
+}
 
 QPoint QtTrayIconHost::CursorPos() const { return QCursor::pos(); }
 

@@ -40,6 +40,9 @@ class TrayIconHost {
   virtual void Modify(const QIcon& icon, const QString& tip) = 0;
   // Removes the icon; harmless when it is not there.
   virtual void Delete() = 0;
+  // The icon's menu, for a desktop that shows tray menus itself; nullptr when
+  // the icon has none to show.
+  virtual void OfferMenu(QMenu* menu) = 0;
   // Screen position of the pointer.
   virtual QPoint CursorPos() const = 0;
   // Shift, Alt and Ctrl as they are held now.

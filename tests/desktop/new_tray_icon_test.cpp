@@ -54,6 +54,7 @@ struct Desktop {
   std::vector<std::string> requests;
   std::vector<std::string> log;
   TrayIconHost::MessageSink sink;
+  QMenu* offeredMenu = nullptr;
 };
 
 class FakeHost final : public TrayIconHost {
@@ -68,6 +69,7 @@ class FakeHost final : public TrayIconHost {
     desktop_.requests.push_back("modify " + tip.toStdString());
   }
   void Delete() override { desktop_.requests.push_back("delete"); }
+  void OfferMenu(QMenu* menu) override { desktop_.offeredMenu = menu; }
   QPoint CursorPos() const override { return desktop_.cursor; }
   TShiftState KeyboardShift() const override { return desktop_.keys; }
   void CancelMode() override { desktop_.log.push_back("cancel mode"); }
@@ -380,29 +382,111 @@ TEST_F(NewTrayIconTest, QtTrayWithoutNotificationAreaRefusesTheAdd) {
 struct ActivationCase {
   const char* name;
   QSystemTrayIcon::ActivationReason reason;
+  TrayProtocol protocol;
   std::vector<int> messages;
 };
 
 TEST(TrayMessagesForActivation, QtActivationsBecomePressAndRelease) {
   const ActivationCase cases[] = {
-      {"click", QSystemTrayIcon::Trigger, {kLeftButtonDown, kLeftButtonUp}},
-      {"double click", QSystemTrayIcon::DoubleClick, {kLeftButtonDblClk, kLeftButtonUp}},
-      {"context request", QSystemTrayIcon::Context, {kRightButtonDown, kRightButtonUp}},
-      {"middle click", QSystemTrayIcon::MiddleClick, {kMiddleButtonDown, kMiddleButtonUp}},
-      {"unknown", QSystemTrayIcon::Unknown, {}},
+      {"click", QSystemTrayIcon::Trigger, TrayProtocol::kXEmbed, {kLeftButtonDown, kLeftButtonUp}},
+      {"double click", QSystemTrayIcon::DoubleClick, TrayProtocol::kXEmbed, {kLeftButtonDblClk, kLeftButtonUp}},
+      {"context request", QSystemTrayIcon::Context, TrayProtocol::kXEmbed, {kRightButtonDown, kRightButtonUp}},
+      {"middle click", QSystemTrayIcon::MiddleClick, TrayProtocol::kXEmbed, {kMiddleButtonDown, kMiddleButtonUp}},
+      {"unknown", QSystemTrayIcon::Unknown, TrayProtocol::kXEmbed, {}},
+      {"D-Bus activation",
+       QSystemTrayIcon::Trigger,
+       TrayProtocol::kStatusNotifier,
+       {kLeftButtonDown, kLeftButtonUp, kLeftButtonDblClk, kLeftButtonUp}},
+      {"D-Bus context request",
+       QSystemTrayIcon::Context,
+       TrayProtocol::kStatusNotifier,
+       {kRightButtonDown, kRightButtonUp}},
+      {"D-Bus secondary activation",
+       QSystemTrayIcon::MiddleClick,
+       TrayProtocol::kStatusNotifier,
+       {kMiddleButtonDown, kMiddleButtonUp}},
   };
   for (const ActivationCase& row : cases) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(TrayMessagesForActivation(row.reason), row.messages);
+    EXPECT_EQ(TrayMessagesForActivation(row.reason, row.protocol), row.messages);
   }
 }
 
 TEST_F(NewTrayIconTest, QtClickThenDoubleClickGiveOneClickAndOneDoubleClick) {
   auto icon = MakeShownIcon();
   for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick})
-    Send(TrayMessagesForActivation(reason));
+    Send(TrayMessagesForActivation(reason, TrayProtocol::kXEmbed));
   EXPECT_THAT(desktop_.log, ElementsAre("down left [Left]", "click left [Left]", "up left [Left]", "dblclick",
                                         "down left [Double]", "up left [Left]"));
+}
+
+TEST_F(NewTrayIconTest, DBusActivationRunsTheDefaultItemOnce) {
+  auto icon = MakeShownIcon();
+  auto menu = MakeMenu(MenuSetup::kEnabledDefault, desktop_.log);
+  icon->SetPopupMenu(menu.get());
+  Send(TrayMessagesForActivation(QSystemTrayIcon::Trigger, TrayProtocol::kStatusNotifier));
+  EXPECT_THAT(desktop_.log, ElementsAre("down left [Left]", "click left [Left]", "up left [Left]", "item show",
+                                        "down left [Double]", "up left [Left]"));
+}
+
+struct OfferCase {
+  const char* name;
+  MenuSetup menu;
+  bool offered;
+};
+
+TEST_F(NewTrayIconTest, TheMenuIsOfferedWhenARightClickWouldOpenIt) {
+  const OfferCase cases[] = {
+      {"no menu", MenuSetup::kNone, false},
+      {"auto popup", MenuSetup::kAutoPopup, true},
+      {"auto popup off", MenuSetup::kAutoPopupOff, false},
+  };
+  for (const OfferCase& row : cases) {
+    SCOPED_TRACE(row.name);
+    auto icon = MakeShownIcon();
+    auto menu = MakeMenu(row.menu, desktop_.log);
+    icon->SetPopupMenu(menu.get());
+    EXPECT_EQ(desktop_.offeredMenu, row.offered ? menu.get() : nullptr);
+    if (row.offered) {
+      EXPECT_EQ(menu->PopupComponent, icon.get());
+    }
+  }
+}
+
+TEST_F(NewTrayIconTest, ShowingTheIconOffersTheMenuAgain) {
+  auto icon = MakeIcon();
+  auto menu = MakeMenu(MenuSetup::kAutoPopup, desktop_.log);
+  icon->SetPopupMenu(menu.get());
+  menu->AutoPopup = false;
+  icon->SetIcon(SolidIcon(Qt::blue));
+  icon->Loaded();
+  EXPECT_EQ(desktop_.offeredMenu, nullptr);
+  menu->AutoPopup = true;
+  icon->ShowIcon();
+  EXPECT_EQ(desktop_.offeredMenu, menu.get());
+}
+
+struct HostMenuCase {
+  const char* name;
+  TrayProtocol protocol;
+  bool desktopShowsMenu;
+};
+
+// An XEmbed tray must leave the right click to the component, or Qt would
+// open the menu a second time by itself.
+TEST(QtTrayIconHost, OnlyADBusTrayGetsTheMenu) {
+  const HostMenuCase cases[] = {
+      {"XEmbed", TrayProtocol::kXEmbed, false},
+      {"StatusNotifierItem", TrayProtocol::kStatusNotifier, true},
+  };
+  for (const HostMenuCase& row : cases) {
+    SCOPED_TRACE(row.name);
+    TPopupMenu menu;
+    QtTrayIconHost host(row.protocol);
+    host.OfferMenu(&menu);
+    EXPECT_EQ(host.Protocol(), row.protocol);
+    EXPECT_EQ(host.DesktopMenu(), row.desktopShowsMenu ? &menu : nullptr);
+  }
 }
 
 }  // namespace
