@@ -29,6 +29,30 @@ const std::string& DataOrRaise(const std::optional<std::string>& data) {
                                           std::error_code(errorNumber != 0 ? errorNumber : EIO, std::generic_category()));
 }
 
+// File systems take names of up to 255 bytes; the name becomes UTF-8 on its way to a path.
+constexpr std::size_t kMaxNameBytes = 255;
+// A longer "extension" is most likely part of the name itself.
+constexpr std::size_t kMaxExtensionBytes = 16;
+
+std::size_t Utf8Size(std::string_view cp1251) { return text::Cp1251ToUtf8(cp1251).size(); }
+
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+std::string Shortened(const std::string& name) {
+  if (Utf8Size(name) <= kMaxNameBytes) return name;
+  const std::size_t dot = name.rfind('.');
+  const std::string extension =
+      dot != std::string::npos && Utf8Size(std::string_view(name).substr(dot)) <= kMaxExtensionBytes ? name.substr(dot)
+                                                                                                      : std::string();
+  std::string stem = name.substr(0, name.size() - extension.size());
+  std::size_t size = Utf8Size(stem) + Utf8Size(extension);
+  while (size > kMaxNameBytes) {
+    size -= Utf8Size(std::string_view(stem).substr(stem.size() - 1));
+    stem.pop_back();
+  }
+  return stem + extension;
+}
+
 }  // namespace
 
 std::int32_t TAttachedFile::Size() const {
@@ -85,6 +109,13 @@ std::string FileNameOf(const std::string& name) {
   if (separator != std::string_view::npos) path.remove_prefix(separator + 1);
   if (path == "." || path == "..") return {};
   return std::string(path);
+}
+
+std::string SafeFileNameOf(const std::string& name) {
+  std::string safe = FileNameOf(name);
+  std::replace_if(safe.begin(), safe.end(), IsControl, '_');
+  if (!safe.empty() && safe.front() == '-') safe.front() = '_';
+  return Shortened(safe);
 }
 
 std::string FileExtensionOf(const std::string& name) {

@@ -169,6 +169,11 @@ enum class Loaded { kText, kMissing, kUnreadable };
 Loaded ReadFile(const std::string& path, std::string& text) {
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (file.Get() < 0) return errno == ENOENT || errno == ENOTDIR ? Loaded::kMissing : Loaded::kUnreadable;
+  // The file holds the scrambled passwords: a copy restored or edited with a
+  // looser mode is closed to others at once, not only at the next change.
+  struct stat status;
+  if (::fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode) && (status.st_mode & 0177) != 0)
+    ::fchmod(file.Get(), 0600);
   char buffer[4096];
   for (;;) {
     const ssize_t n = ::read(file.Get(), buffer, sizeof buffer);

@@ -6,7 +6,8 @@
 // comes back exactly. Section and value names compare without regard to
 // ASCII letter case, as registry names do.
 //
-// The file is read when the store opens. Every change replaces it at once and
+// The file is read when the store opens, and a file found with a looser mode
+// is set to 0600 then. Every change replaces it at once and
 // atomically (a temporary file beside it, fsync, rename), with mode 0600; the
 // folders are created (0700) when missing. A change that would store nothing
 // new leaves the file alone. A file that exists but cannot be read gives the
