@@ -16,6 +16,15 @@ namespace app {
 
 namespace {
 
+// The view file's name is ours; an attached file only lends it a short extension,
+// with which the desktop picks the viewer.
+constexpr std::size_t kMaxViewExtension = 16;
+
+std::string ViewExtension(const mail::TAttachedFile& file) {
+  const std::string extension = mail::FileExtensionOf(mail::SafeFileNameOf(file.FileName));
+  return extension.size() <= kMaxViewExtension ? text::Cp1251ToUtf8(extension) : std::string();
+}
+
 void WriteViewFile(const mail::TAttachedFile& file, const NewViewFile& created) {
   FdOutputStream stream(created.Descriptor);
   try {
@@ -37,7 +46,7 @@ void RemoveBoth(const NewViewFile& created) {
 AttachmentCommands::AttachmentCommands(AttachmentServices services) : services_(std::move(services)) {}
 
 void AttachmentCommands::Save(const mail::TAttachedFile& file, QWidget* parent) {
-  const auto chosen = services_.AskSavePath(parent, desktop::ToQString(file.FileName));
+  const auto chosen = services_.AskSavePath(parent, desktop::ToQString(mail::SafeFileNameOf(file.FileName)));
   if (!chosen) return;
   desktop::BusyScope busy;
   file.SaveToFile(*chosen);
@@ -45,8 +54,7 @@ void AttachmentCommands::Save(const mail::TAttachedFile& file, QWidget* parent) 
 
 void AttachmentCommands::View(const mail::TAttachedFile& file) {
   desktop::BusyScope busy;
-  const std::string extension = text::Cp1251ToUtf8(mail::FileExtensionOf(file.FileName));
-  const NewViewFile created = CreateViewFile(services_.TempFolder(), extension);
+  const NewViewFile created = CreateViewFile(services_.TempFolder(), ViewExtension(file));
   try {
     WriteViewFile(file, created);
   } catch (...) {

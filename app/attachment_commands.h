@@ -46,9 +46,10 @@ class AttachmentCommands {
  public:
   explicit AttachmentCommands(AttachmentServices services);
 
-  // NSaveFileClick's work. Raises what SaveToFile raises.
+  // NSaveFileClick's work; the dialog proposes the name as SafeFileNameOf makes it.
+  // Raises what SaveToFile raises.
   void Save(const mail::TAttachedFile& file, QWidget* parent);
-  // NShowFileClick's work: "msg" + unique part + the file's extension in the
+  // NShowFileClick's work: "msg" + unique part + the file's (safe, short) extension in the
   // temporary folder, with its empty ".tmp" placeholder; remembered for
   // clean-up when the desktop opened it, both deleted at once otherwise.
   void View(const mail::TAttachedFile& file);

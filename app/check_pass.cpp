@@ -1,11 +1,16 @@
 // The check pass: every enabled account is visited, every message on its
-// server downloaded again into a list rebuilt from scratch, and new mail
-// announced. Also the status line, the caption and the progress display the
-// pass reports with.
+// server downloaded again into a list rebuilt from scratch (or, when messages
+// are kept between passes, taken back from the previous pass by its unique
+// id), and new mail announced. Also the status line, the caption and the
+// progress display the pass reports with.
 #include <QApplication>
 #include <QCoreApplication>
 #include <algorithm>
 #include <climits>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/busy_globe.h"
 #include "app/main_form.h"
@@ -13,6 +18,7 @@
 #include "desktop/busy_cursor.h"
 #include "desktop/qor_status_bar.h"
 #include "desktop/qt_text.h"
+#include "mail/new_mail_count.h"
 
 namespace app {
 
@@ -22,6 +28,17 @@ constexpr int kPauseAfterAccount = 100;
 constexpr int kPauseAfterError = 2000;
 constexpr int kTextPanel = 0;
 constexpr int kGaugePanel = 1;
+
+// The unique id of each message number from 1 to `count`; empty ids where
+// none is known.
+std::vector<std::string> IdsByNumber(const std::optional<std::vector<std::pair<std::uint32_t, std::string>>>& ids,
+                                     std::uint32_t count) {
+  std::vector<std::string> byNumber(count);
+  if (!ids) return byNumber;
+  for (const auto& [number, id] : *ids)
+    if (number >= 1 && number <= count) byNumber[number - 1] = id;
+  return byNumber;
+}
 
 }  // namespace
 
@@ -36,6 +53,10 @@ void TMainForm::Timer1Timer() {
         ShowCurrentMessage();
         globeAnimate_->Play();
         const std::size_t oldCount = kelMsgList2_.Count();
+        if (settings_.CacheMessages)
+          messageCache_.KeepFrom(kelMsgList2_);
+        else
+          messageCache_.Clear();
         kelMsgList2_.Clear();
         unparsedCount_ = 0;
         firstParseError_.clear();
@@ -46,7 +67,10 @@ void TMainForm::Timer1Timer() {
               for (std::size_t index = 0; index < accounts; ++index)
                 CheckAccount(settings_.AccountList.at(index), newCount);
             },
-            [&] { ReportMessagesRead(); });
+            [&] {
+              messageCache_.DropUnclaimed();
+              ReportMessagesRead();
+            });
         AnnounceNewMail(newCount);
         if (newCount > 0 || kelMsgList2_.Count() != oldCount) CurrentIndex = kelMsgList2_.Count() > 0 ? 0 : -1;
       },
@@ -56,8 +80,12 @@ void TMainForm::Timer1Timer() {
 void TMainForm::CheckAccount(const config::TServer& account, long long& newCount) {
   if (!account.Checked) return;
   kelPOP2_.Host = account.Host;
+  kelPOP2_.Port = std::to_string(account.Port);
+  kelPOP2_.Security = account.Security;
+  kelPOP2_.CertSha256 = account.CertSha256;
   kelPOP2_.UserId = account.UserId;
   kelPOP2_.Passwd = account.Passwd;
+  accountIds_.reset();
   if (kelPOP2_.Connected()) {
     Wait(kPauseAfterAccount);
     return;
@@ -66,9 +94,18 @@ void TMainForm::CheckAccount(const config::TServer& account, long long& newCount
       [&] {
         if (!ConnectAndLogIn()) return;
         SetStatus(QStringLiteral("Выполнен вход под именем: ") + desktop::ToQString(kelPOP2_.UserId));
-        newCount += kelPOP2_.CountNew();
+        const std::uint32_t lastNew = kelPOP2_.CountNew();
+        if (kelPOP2_.Connected() && (kelPOP2_.LastRefused() || settings_.CacheMessages))
+          accountIds_ = kelPOP2_.UniqueIds();
+        const platform::MailboxKey mailbox{account.Host, account.Port, account.UserId};
+        const bool byIds =
+            kelPOP2_.LastRefused() && accountIds_ && mail::IdsCoverMailbox(*accountIds_, kelPOP2_.MsgCount());
+        newCount += byIds ? mail::CountUnseen(*accountIds_, services_.SeenIds->Load(mailbox)) : lastNew;
         qorStatusBar1_->SetSimplePanel(false);
         TryFinally([&] { DownloadMessages(); }, [&] { qorStatusBar1_->SetSimplePanel(true); });
+        // Only a download that went through marks the mail as seen; a record that
+        // cannot be written only means the same mail is announced once more.
+        if (byIds && kelPOP2_.Connected()) services_.SeenIds->Save(mailbox, mail::SeenAfterPass(*accountIds_));
         kelPOP2_.Quit();
         Wait(kPauseAfterAccount);
       },
@@ -99,23 +136,41 @@ bool TMainForm::ConnectAndLogIn() {
   return false;
 }
 
+// With messages kept between passes, one the previous pass had under the
+// same unique id is taken back with its TopHeaders instead of fetched; the
+// list comes out as a full download would give it.
 void TMainForm::DownloadMessages() {
   const std::uint32_t count = kelPOP2_.MsgCount();
-  for (std::uint32_t index = 0; index < count; ++index) {
-    const std::uint32_t number = index + 1;
-    std::unique_ptr<mail::TKelMsg> message = kelPOP2_.Retrieve(number);
-    if (!message) return;  // the session failed the transfer and closed itself
+  const std::vector<std::string> ids = IdsByNumber(settings_.CacheMessages ? accountIds_ : std::nullopt, count);
+  const auto keyOf = [&](std::uint32_t number) {
+    return MessageCache::Key{kelPOP2_.Host, kelPOP2_.Port, kelPOP2_.UserId, ids[number - 1]};
+  };
+  std::vector<std::uint32_t> numbersToFetch;
+  for (std::uint32_t number = 1; number <= count; ++number)
+    if (!messageCache_.Contains(keyOf(number))) numbersToFetch.push_back(number);
+  kelPOP2_.SendAhead(std::move(numbersToFetch));
+  for (std::uint32_t number = 1; number <= count; ++number) {
+    MessageCache::Key key = keyOf(number);
+    MessageCache::Entry entry = messageCache_.Take(key);
+    const bool fetched = !entry.Message;
+    if (fetched) {
+      entry.Message = kelPOP2_.Retrieve(number);
+      if (!entry.Message) return;  // the session failed the transfer and closed itself
+      entry.ParseError = kelPOP2_.LastParseError;
+    }
     // A message that could not be parsed stays readable as its raw lines.
-    if (!kelPOP2_.LastParseError.empty()) {
-      if (unparsedCount_ == 0) firstParseError_ = desktop::ToQString(kelPOP2_.LastParseError);
+    if (!entry.ParseError.empty()) {
+      if (unparsedCount_ == 0) firstParseError_ = desktop::ToQString(entry.ParseError);
       ++unparsedCount_;
     }
-    message->AccountHost = kelPOP2_.Host;
-    message->AccountUserId = kelPOP2_.UserId;
-    message->AccountPasswd = kelPOP2_.Passwd;
-    message->TopHeaders = kelPOP2_.RetrieveHeaders(number);
-    const bool headersRefused = !kelPOP2_.Connected();
-    kelMsgList2_.Add(std::move(message));
+    mail::TKelMsg& message = *entry.Message;
+    message.AccountHost = kelPOP2_.Host;
+    message.AccountUserId = kelPOP2_.UserId;
+    message.AccountPasswd = kelPOP2_.Passwd;
+    if (fetched) message.TopHeaders = kelPOP2_.RetrieveHeaders(number);
+    const bool headersRefused = fetched && !kelPOP2_.Connected();
+    kelMsgList2_.Add(std::move(entry.Message));
+    messageCache_.Record(message, std::move(key), std::move(entry.ParseError));
     // A refused TOP has closed the session, like a refused retrieval; the
     // next retrieval would only fail on the closed connection.
     if (headersRefused) return;
@@ -206,7 +261,6 @@ void TMainForm::KelPOP2DecodeEnd() {
 void TMainForm::BindSession() {
   kelPOP2_.RetrieveProgressStep = 1;
   kelPOP2_.DecodeProgressStep = 1;
-  kelPOP2_.Port = services_.Port;
   kelPOP2_.KeepUnparsableMessages = true;
   kelPOP2_.OnBeforeRetrieve = [this](mail::TKelPOP&, std::uint32_t number) { KelPOP2BeforeRetrieve(number); };
   kelPOP2_.OnRetrieveProgress = [this](mail::TKelPOP&, std::uint16_t percent) { KelPOP2RetrieveProgress(percent); };

@@ -1,6 +1,8 @@
 // Deleting the current message on the server it came from. Message numbers
 // change whenever mail is removed or arrives, so the message is looked for
 // again by the header block the check pass stamped on it.
+#include <algorithm>
+
 #include "app/busy_globe.h"
 #include "app/main_form.h"
 #include "app/try_finally.h"
@@ -8,6 +10,25 @@
 #include "desktop/qt_text.h"
 
 namespace app {
+
+namespace {
+
+// The message's account as the settings hold it now, for how to reach its
+// server: the message itself keeps only host, user name and password. Only
+// enabled accounts are checked, and no two of them share host and user name,
+// so an enabled one is the message's own; an account that has gone since the
+// check gives a plain connection to 110.
+config::TServer AccountOf(const config::TAccountList& accounts, const mail::TKelMsg& message) {
+  const auto matches = [&](const config::TServer& account) {
+    return account.Host == message.AccountHost && account.UserId == message.AccountUserId;
+  };
+  auto found = std::find_if(accounts.begin(), accounts.end(),
+                            [&](const config::TServer& account) { return account.Checked && matches(account); });
+  if (found == accounts.end()) found = std::find_if(accounts.begin(), accounts.end(), matches);
+  return found == accounts.end() ? config::TServer() : *found;
+}
+
+}  // namespace
 
 void TMainForm::TBDeleteClick() {
   if (!Idle() || !CurrentMessage()) return;
@@ -27,6 +48,10 @@ void TMainForm::TBDeleteClick() {
         kelPOP2_.Host = message.AccountHost;
         kelPOP2_.UserId = message.AccountUserId;
         kelPOP2_.Passwd = message.AccountPasswd;
+        const config::TServer account = AccountOf(settings_.AccountList, message);
+        kelPOP2_.Security = account.Security;
+        kelPOP2_.Port = std::to_string(account.Port);
+        kelPOP2_.CertSha256 = account.CertSha256;
         if (kelPOP2_.Connected()) return;
         TryFinally(
             [&] {

@@ -171,7 +171,9 @@ void TMainForm::BuildTrayIcon() {
   nTerminate_ = AddMenuItem(*popupMenu1_, QStringLiteral("Выход..."), QString(), &TMainForm::TBTerminateClick);
   connect(popupMenu1_, &QMenu::aboutToShow, this, [this] { Run(&TMainForm::PopupMenu1Popup); });
 
-  newTrayIcon1_.SetIcon(ProgramIcon());
+  // The desktop's icon theme may draw Tessaro in its own style; a named icon
+  // also lets a StatusNotifierItem host look it up by name.
+  newTrayIcon1_.SetIcon(QIcon::fromTheme(QStringLiteral("tessaro"), ProgramIcon()));
   newTrayIcon1_.SetHint(windowTitle());
   newTrayIcon1_.SetPopupMenu(popupMenu1_);
   newTrayIcon1_.OnDblClick = [this](desktop::TNewTrayIcon&) { Run(&TMainForm::NewTrayIcon1DblClick); };

@@ -28,6 +28,7 @@
 #include "app/attachment_commands.h"
 #include "app/interval_timer.h"
 #include "app/main_form_services.h"
+#include "app/message_cache.h"
 #include "app/new_mail_notice.h"
 #include "app/sound_player.h"
 #include "config/main_settings.h"
@@ -212,6 +213,8 @@ class TMainForm : public QWidget {
   // The unique ids of the account being checked, when the pass asked for them
   // (LAST refused, or messages kept between passes).
   std::optional<std::vector<std::pair<std::uint32_t, std::string>>> accountIds_;
+  // The previous pass's messages while a pass runs, when they are kept between passes.
+  MessageCache messageCache_;
   QString firstParseError_;
   bool errorBoxOpen_ = false;
   bool applicationMinimized_ = false;

@@ -17,6 +17,7 @@ MainFormServices DesktopServices() {
   services.MessageBoxes = std::make_shared<desktop::QtMessageBoxes>();
   services.Sleep = [](std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); };
   services.RegistryOpener = platform::IniRegistryOpener();
+  services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(platform::FileSeenIdsStore::DefaultFolder());
   services.HasAudioOutput = HasAudioOutput;
   services.Attachments = DesktopAttachmentServices();
   services.OpenConfigDialog = config::OpenConfigWin;

@@ -1,7 +1,7 @@
 // What the main window needs from the outside world, handed to it at
 // construction so that a test can put its own in: the POP3 connection, the
 // desktop's MIME database, message boxes, the blocking wait, the settings
-// store, sound, attachment services, the configuration dialog and whether
+// store, the seen-ids store, sound, attachment services, the configuration dialog and whether
 // the desktop has a notification area.
 #pragma once
 
@@ -17,6 +17,7 @@
 #include "desktop/message_boxes.h"
 #include "platform/mime_database.h"
 #include "platform/registry_store.h"
+#include "platform/seen_ids_store.h"
 #include "platform/tcp_client.h"
 
 class QWidget;
@@ -31,8 +32,8 @@ using ConfigDialogOpener =
 struct MainFormServices {
   // The shared POP3 session's connection.
   std::unique_ptr<platform::TcpClient> TcpClient;
-  // The session's port, decimal text.
-  std::string Port = "110";
+  // Which messages each mailbox has already announced, for servers that do not answer LAST.
+  std::shared_ptr<platform::SeenIdsStore> SeenIds;
   // Content types of attached files; none gives every file the default type.
   std::unique_ptr<platform::MimeDatabase> MimeDatabase;
   std::shared_ptr<desktop::MessageBoxes> MessageBoxes;
@@ -49,7 +50,7 @@ struct MainFormServices {
 };
 
 // The desktop's own: POSIX sockets, Qt's MIME database and message boxes,
-// the INI settings store, the sound device, the tray.
+// the INI settings store, the seen ids under the user's state folder, the sound device, the tray.
 MainFormServices DesktopServices();
 
 }  // namespace app

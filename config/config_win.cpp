@@ -1,6 +1,7 @@
 #include "config/config_win.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -8,6 +9,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QSplitter>
@@ -16,9 +19,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <string>
 
 #include "config/account_rules.h"
+#include "config/autostart_entry.h"
 #include "config/check_list_box.h"
 #include "config/connection_test.h"
 #include "config/hover_controls.h"
@@ -40,6 +45,17 @@ using text::operator""_cp1251;
 constexpr QSize kClientSize(497, 219);
 constexpr int kListWidth = 182;
 constexpr const char* kListWidthValue = "CLBServersWidth";
+
+// The combo box's entries, in the order of its items.
+constexpr platform::Security kSecurities[] = {platform::Security::None, platform::Security::Tls,
+                                               platform::Security::StartTls};
+
+int DefaultPort(platform::Security security) { return security == platform::Security::Tls ? 995 : 110; }
+
+int SecurityIndex(platform::Security security) {
+  return static_cast<int>(std::find(std::begin(kSecurities), std::end(kSecurities), security) -
+                          std::begin(kSecurities));
+}
 
 // "%s (%s)" of host and user name.
 QString EntryText(const TServer& account) {
@@ -74,7 +90,7 @@ QGroupBox* Group(const QString& title, const char* name, QWidget* parent) {
 }  // namespace
 
 TConfigWin::TConfigWin(TAccountList& serverList, desktop::MessageBoxes& messageBoxes, QWidget* owner,
-                       platform::RegistryOpener registryOpener)
+                       platform::RegistryOpener registryOpener, std::unique_ptr<platform::TcpClient> connection)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       serverList_(serverList),
       messageBoxes_(messageBoxes) {
@@ -88,7 +104,7 @@ TConfigWin::TConfigWin(TAccountList& serverList, desktop::MessageBoxes& messageB
   setFixedHeight(height());
   okBtn_->setFocus();
 
-  CreateSession();
+  CreateSession(std::move(connection));
   CreatePlacement(std::move(registryOpener));
   ConnectHandlers();
 }
@@ -108,6 +124,14 @@ QWidget* TConfigWin::CreateServerPanel() {
   passwd_ = Edit("Passwd", fields);
   passwd_->setEchoMode(QLineEdit::Password);
   passwd_->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
+  security_ = new QComboBox(fields);
+  security_->setObjectName(QStringLiteral("Security"));
+  security_->addItems({QStringLiteral("нет"), QStringLiteral("SSL/TLS"), QStringLiteral("STLS")});
+  port_ = Edit("Port", fields);
+  // 1 to 65535 without leading zeros; only an empty field is no port yet.
+  const QRegularExpression ports(
+      QStringLiteral("(6553[0-5]|655[0-2]\\d|65[0-4]\\d\\d|6[0-4]\\d{3}|[1-5]\\d{4}|[1-9]\\d{0,3})?"));
+  port_->setValidator(new QRegularExpressionValidator(ports, port_));
   btnNew_ = Button(QStringLiteral("Новый"), "BtnNew", fields);
   btnDelete_ = Button(QStringLiteral("Удалить"), "BtnDelete", fields);
   btnTest_ = Button(QStringLiteral("Проверка"), "BtnTest", fields);
@@ -123,6 +147,12 @@ QWidget* TConfigWin::CreateServerPanel() {
   grid->addWidget(new THoverLabel(QStringLiteral("Пароль:"), passwd_, fields), 2, 0);
   grid->addWidget(passwd_, 2, 1);
   grid->addWidget(btnTest_, 2, 2);
+  grid->addWidget(new THoverLabel(QStringLiteral("Защита:"), security_, fields), 3, 0);
+  auto* connection = new QHBoxLayout;
+  connection->addWidget(security_, 1);
+  connection->addWidget(new THoverLabel(QStringLiteral("Порт:"), port_, fields));
+  connection->addWidget(port_, 1);
+  grid->addLayout(connection, 3, 1);
 
   splitter_ = new QSplitter(Qt::Horizontal, group);
   splitter_->setObjectName(QStringLiteral("Splitter1"));
@@ -154,9 +184,14 @@ QWidget* TConfigWin::CreateOptions() {
   time_ = new QTimeEdit(update);
   time_->setObjectName(QStringLiteral("Time"));
   time_->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-  auto* updateLayout = new QHBoxLayout(update);
-  updateLayout->addWidget(new THoverLabel(QStringLiteral("Время:"), time_, update));
-  updateLayout->addWidget(time_);
+  cacheMessages_ = CheckBox(QStringLiteral("Не загружать повторно полученные письма"), "CacheMessages", update);
+  auto* timeLayout = new QHBoxLayout;
+  timeLayout->addWidget(new THoverLabel(QStringLiteral("Время:"), time_, update));
+  timeLayout->addWidget(time_);
+  timeLayout->addStretch();
+  auto* updateLayout = new QVBoxLayout(update);
+  updateLayout->addLayout(timeLayout);
+  updateLayout->addWidget(cacheMessages_);
 
   okBtn_ = Button(QStringLiteral("OK"), "OkBtn", options);
   cancelBtn_ = Button(QStringLiteral("Отмена"), "CancelBtn", options);
@@ -168,10 +203,15 @@ QWidget* TConfigWin::CreateOptions() {
   QGroupBox* confirmations = Group(QStringLiteral(" Подтверждение "), "GroupBoxConf", options);
   deleteConf_ = CheckBox(QStringLiteral("Удаление письма"), "DeleteConf", confirmations);
   showConfig_ = CheckBox(QStringLiteral("Не отображать это окно при следующем запуске"), "ShowConfig", confirmations);
-  auto* confirmationsLayout = new QHBoxLayout(confirmations);
+  startAtLogin_ = CheckBox(QStringLiteral("Запускать при входе в систему"), "StartAtLogin", confirmations);
+  // A row of its own keeps the dialog's width.
+  auto* confirmationsLayout = new QHBoxLayout;
   confirmationsLayout->addWidget(deleteConf_);
   confirmationsLayout->addWidget(showConfig_);
   confirmationsLayout->addStretch();
+  auto* confirmationsRows = new QVBoxLayout(confirmations);
+  confirmationsRows->addLayout(confirmationsLayout);
+  confirmationsRows->addWidget(startAtLogin_);
 
   auto* row = new QHBoxLayout;
   row->addWidget(notices);
@@ -185,10 +225,11 @@ QWidget* TConfigWin::CreateOptions() {
   return options;
 }
 
-void TConfigWin::CreateSession() {
+void TConfigWin::CreateSession(std::unique_ptr<platform::TcpClient> connection) {
+  if (!connection) connection = std::make_unique<platform::PosixTcpClient>();
   // The session serves the dialog's events while it waits, as the check pass does.
   kelPOP1_ = std::make_unique<mail::TKelPOP>(
-      std::make_unique<platform::PosixTcpClient>(),
+      std::move(connection),
       platform::ThrottledEventPump([] { QCoreApplication::processEvents(); }));
   kelPOP1_->ErrorInFormatOfMsg = "Ошибочный формат сообщения!"_cp1251;
   kelPOP1_->DecodeProgressStep = 10;
@@ -215,6 +256,8 @@ void TConfigWin::ConnectHandlers() {
   connect(host_, &QLineEdit::textEdited, this, &TConfigWin::HostChange);
   connect(userId_, &QLineEdit::textEdited, this, &TConfigWin::UserIdChange);
   connect(passwd_, &QLineEdit::textEdited, this, &TConfigWin::PasswdChange);
+  connect(security_, &QComboBox::activated, this, &TConfigWin::SecurityChange);
+  connect(port_, &QLineEdit::textEdited, this, &TConfigWin::PortChange);
   connect(okBtn_, &QPushButton::clicked, this, &TConfigWin::OkBtnClick);
   connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -238,6 +281,7 @@ void TConfigWin::FormShow() {
   keptIndex_ = -1;
   accounts_.clear();
   clbServers_->clear();
+  startAtLogin_->setChecked(AutostartEntryExists());
   for (const TServer& account : serverList_) AddEntry(account);
   if (!accounts_.empty()) {
     clbServers_->setCurrentRow(0);
@@ -262,9 +306,13 @@ void TConfigWin::ShowSelected() {
   host_->setText(desktop::ToQString(shown.Host));
   userId_->setText(desktop::ToQString(shown.UserId));
   passwd_->setText(desktop::ToQString(shown.Passwd));
+  security_->setCurrentIndex(SecurityIndex(shown.Security));
+  port_->setText(QString::number(shown.Port));
   host_->setEnabled(any);
   userId_->setEnabled(any);
   passwd_->setEnabled(any);
+  security_->setEnabled(any);
+  port_->setEnabled(any);
   UpdateButtons();
 }
 
@@ -312,13 +360,28 @@ void TConfigWin::BtnTestClick() {
   UpdateButtons();
   // A test already waiting for its server lets events through, this click among them.
   if (!Enabled(btnTest_) || testRunning_) return;
-  std::string report;
+  const auto tested = static_cast<std::size_t>(Selected());
+  const TServer account = accounts_[tested];
+  TConnectionTestResult result;
   {
     const QScopedValueRollback running(testRunning_, true);
     const desktop::BusyScope busy;
-    report = TestConnection(*kelPOP1_, accounts_[static_cast<std::size_t>(Selected())]);
+    result = TestConnection(*kelPOP1_, account);
   }
-  messageBoxes_.Information(this, desktop::ToQString(report));
+  messageBoxes_.Information(this, desktop::ToQString(result.Report));
+  if (!result.UntrustedCertSha256.empty() &&
+      messageBoxes_.Confirm(this, desktop::ToQString(TrustQuestion(result.UntrustedCertSha256))))
+    TrustCertificate(account, result.UntrustedCertSha256);
+}
+
+// The list may have changed while the test waited: the pin goes to the
+// account that was tested, if it is still there.
+void TConfigWin::TrustCertificate(const TServer& tested, const std::string& sha256) {
+  for (TServer& account : accounts_)
+    if (account.Host == tested.Host && account.UserId == tested.UserId) {
+      account.CertSha256 = sha256;
+      return;
+    }
 }
 
 void TConfigWin::HostChange() {
@@ -345,6 +408,26 @@ void TConfigWin::PasswdChange() {
   UpdateButtons();
 }
 
+void TConfigWin::SecurityChange() {
+  const int selected = Selected();
+  const int index = security_->currentIndex();
+  if (selected < 0 || index < 0) return;
+  TServer& account = accounts_[static_cast<std::size_t>(selected)];
+  const platform::Security chosen = kSecurities[index];
+  if (account.Port == DefaultPort(account.Security)) {
+    account.Port = DefaultPort(chosen);
+    port_->setText(QString::number(account.Port));
+  }
+  account.Security = chosen;
+}
+
+void TConfigWin::PortChange() {
+  const int selected = Selected();
+  bool number = false;
+  const int port = port_->text().toInt(&number);
+  if (selected >= 0 && number && port >= 1 && port <= 65535) accounts_[static_cast<std::size_t>(selected)].Port = port;
+}
+
 void TConfigWin::OkBtnClick() {
   UpdateButtons();
   if (!Enabled(okBtn_)) return;
@@ -353,7 +436,15 @@ void TConfigWin::OkBtnClick() {
     return;
   }
   serverList_ = accounts_;
+  ApplyStartAtLogin();
   accept();
+}
+
+// Only a changed box touches the file, so an entry the user wrote by hand stays.
+void TConfigWin::ApplyStartAtLogin() {
+  const bool wanted = startAtLogin_->isChecked();
+  if (wanted == AutostartEntryExists() || SetAutostartEntry(wanted)) return;
+  messageBoxes_.Error(this, QStringLiteral("Не удалось изменить автозапуск: ") + AutostartEntryPath());
 }
 
 void TConfigWin::FormPlacementReg1SavePlacement() {

@@ -14,13 +14,16 @@
 #include <QDialog>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "config/server.h"
 #include "platform/ini_registry_store.h"
 #include "platform/registry_store.h"
+#include "platform/tcp_client.h"
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QSplitter;
@@ -44,9 +47,11 @@ class TConfigWin : public QDialog {
 
  public:
   // `serverList` is the opener's list; it must outlive the dialog. The
-  // placement and the list width are kept through `registryOpener`.
+  // placement and the list width are kept through `registryOpener`. The
+  // connection test runs over `connection`, by default a real socket.
   TConfigWin(TAccountList& serverList, desktop::MessageBoxes& messageBoxes, QWidget* owner = nullptr,
-             platform::RegistryOpener registryOpener = platform::IniRegistryOpener());
+             platform::RegistryOpener registryOpener = platform::IniRegistryOpener(),
+             std::unique_ptr<platform::TcpClient> connection = nullptr);
   ~TConfigWin() override;
 
   // Handlers, as the controls call them.
@@ -60,6 +65,8 @@ class TConfigWin : public QDialog {
   void HostChange();
   void UserIdChange();
   void PasswdChange();
+  void SecurityChange();  // also moves a port that still holds the old choice's default
+  void PortChange();      // a text that is no port yet leaves the account's port alone
   void OkBtnClick();
   void FormPlacementReg1SavePlacement();
   void FormPlacementReg1RestorePlacement();
@@ -78,12 +85,16 @@ class TConfigWin : public QDialog {
   QLineEdit* Host() const { return host_; }
   QLineEdit* UserId() const { return userId_; }
   QLineEdit* Passwd() const { return passwd_; }
+  QComboBox* Security() const { return security_; }  // "нет", "SSL/TLS", "STLS"
+  QLineEdit* Port() const { return port_; }
   QCheckBox* ShowMain() const { return showMain_; }
   QCheckBox* ShowDialog() const { return showDialog_; }
   QCheckBox* ShowSound() const { return showSound_; }
   QCheckBox* DeleteConf() const { return deleteConf_; }
   QCheckBox* ShowConfig() const { return showConfig_; }
+  QCheckBox* StartAtLogin() const { return startAtLogin_; }  // mirrors the autostart entry (autostart_entry.h)
   QTimeEdit* Time() const { return time_; }
+  QCheckBox* CacheMessages() const { return cacheMessages_; }
   QPushButton* OkBtn() const { return okBtn_; }
   QPushButton* CancelBtn() const { return cancelBtn_; }
   mail::TKelPOP& KelPOP1() const { return *kelPOP1_; }
@@ -96,7 +107,7 @@ class TConfigWin : public QDialog {
  private:
   QWidget* CreateServerPanel();
   QWidget* CreateOptions();
-  void CreateSession();
+  void CreateSession(std::unique_ptr<platform::TcpClient> connection);
   void CreatePlacement(platform::RegistryOpener registryOpener);
   void ConnectHandlers();
 
@@ -106,6 +117,8 @@ class TConfigWin : public QDialog {
   void ShowEntry(int row);
   void SetListWidth(int width);
   void RunGuarded(void (TConfigWin::*handler)());
+  void ApplyStartAtLogin();
+  void TrustCertificate(const TServer& tested, const std::string& sha256);
 
   TAccountList& serverList_;
   desktop::MessageBoxes& messageBoxes_;
@@ -121,12 +134,16 @@ class TConfigWin : public QDialog {
   QLineEdit* host_ = nullptr;
   QLineEdit* userId_ = nullptr;
   QLineEdit* passwd_ = nullptr;
+  QComboBox* security_ = nullptr;
+  QLineEdit* port_ = nullptr;
   QCheckBox* showMain_ = nullptr;
   QCheckBox* showDialog_ = nullptr;
   QCheckBox* showSound_ = nullptr;
   QCheckBox* deleteConf_ = nullptr;
   QCheckBox* showConfig_ = nullptr;
+  QCheckBox* startAtLogin_ = nullptr;
   QTimeEdit* time_ = nullptr;
+  QCheckBox* cacheMessages_ = nullptr;
   QPushButton* okBtn_ = nullptr;
   QPushButton* cancelBtn_ = nullptr;
 

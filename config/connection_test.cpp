@@ -1,5 +1,6 @@
 #include "config/connection_test.h"
 
+#include <cctype>
 #include <exception>
 #include <utility>
 
@@ -11,23 +12,39 @@ namespace {
 
 using text::operator""_cp1251;
 
-void ConnectQuietly(mail::TKelPOP& session) {
+// The reason the session gives; what Connect raised when it gave none.
+std::string ConnectQuietly(mail::TKelPOP& session) {
   try {
     session.Connect();
-  } catch (const std::exception&) {
-    // Reported as a failed connection, whatever went wrong.
+  } catch (const std::exception& error) {
+    return session.ConnectErrorText().empty() ? error.what() : session.ConnectErrorText();
   }
+  return session.ConnectErrorText();
+}
+
+void CopyAccount(mail::TKelPOP& session, TServer account) {
+  session.Host = std::move(account.Host);
+  session.UserId = std::move(account.UserId);
+  session.Passwd = std::move(account.Passwd);
+  session.Security = account.Security;
+  session.Port = std::to_string(account.Port);
+  session.CertSha256 = std::move(account.CertSha256);
 }
 
 }  // namespace
 
-std::string TestConnection(mail::TKelPOP& session, TServer account) {
-  session.Host = std::move(account.Host);
-  session.UserId = std::move(account.UserId);
-  session.Passwd = std::move(account.Passwd);
-  std::string report = std::string("Подключение к серверу ("_cp1251) + session.Host + "): ";
-  ConnectQuietly(session);
-  if (!session.Connected()) return report + std::string("Ошибка!"_cp1251);
+TConnectionTestResult TestConnection(mail::TKelPOP& session, TServer account) {
+  CopyAccount(session, std::move(account));
+  TConnectionTestResult result;
+  std::string& report = result.Report;
+  report = std::string("Подключение к серверу ("_cp1251) + session.Host + "): ";
+  const std::string why = ConnectQuietly(session);
+  if (!session.Connected()) {
+    report += std::string("Ошибка!"_cp1251);
+    if (!why.empty()) report += "\r" + why;
+    if (session.CertificateUntrusted()) result.UntrustedCertSha256 = session.PeerCertSha256();
+    return result;
+  }
 
   report += "Ok!\r";
   report += std::string("Вход под имемем ("_cp1251) + session.UserId + "): ";
@@ -38,7 +55,21 @@ std::string TestConnection(mail::TKelPOP& session, TServer account) {
     throw;
   }
   session.Quit();
-  return report;
+  return result;
+}
+
+std::string FingerprintText(const std::string& sha256) {
+  std::string text;
+  for (std::size_t at = 0; at < sha256.size(); at += 2) {
+    if (at > 0) text += ':';
+    for (const char digit : sha256.substr(at, 2)) text += static_cast<char>(std::toupper(static_cast<unsigned char>(digit)));
+  }
+  return text;
+}
+
+std::string TrustQuestion(const std::string& sha256) {
+  return std::string("Сертификат сервера не удалось проверить.\rSHA-256: "_cp1251) + FingerprintText(sha256) +
+         std::string("\rДоверять этому сертификату для этой учётной записи?"_cp1251);
 }
 
 }  // namespace config

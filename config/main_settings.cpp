@@ -1,5 +1,7 @@
 #include "config/main_settings.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -42,6 +44,41 @@ void DeleteOlderAccount(platform::RegistryStore& store) {
   for (const char* name : {"Host", "UserId", "UserIdent", "Passwd", "Password"}) store.DeleteValue(kMain, name);
 }
 
+// Stored as 0 (none), 1 (TLS from the first byte) and 2 (STLS); anything
+// else, a hand-edited file say, falls back to a plain connection.
+int SecurityCode(platform::Security security) {
+  switch (security) {
+    case platform::Security::Tls:
+      return 1;
+    case platform::Security::StartTls:
+      return 2;
+    case platform::Security::None:
+      break;
+  }
+  return 0;
+}
+
+platform::Security ReadSecurity(const platform::RegistryStore& store, const std::string& index) {
+  const int code = store.ReadInteger(kServers, "Security" + index, 0);
+  return code == 1 ? platform::Security::Tls : code == 2 ? platform::Security::StartTls : platform::Security::None;
+}
+
+int ReadPort(const platform::RegistryStore& store, const std::string& index) {
+  const int port = store.ReadInteger(kServers, "Port" + index, 110);
+  return port >= 1 && port <= 65535 ? port : 110;
+}
+
+// A pin is 64 hex digits; anything else pins nothing.
+std::string ReadCertSha256(const platform::RegistryStore& store, const std::string& index) {
+  std::string pin = store.ReadString(kServers, "CertSha256" + index, "");
+  const bool valid = pin.size() == 64 && std::all_of(pin.begin(), pin.end(), [](unsigned char c) {
+                       return std::isxdigit(c) != 0;
+                     });
+  if (!valid) return {};
+  std::transform(pin.begin(), pin.end(), pin.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return pin;
+}
+
 void ReadAccounts(const platform::RegistryStore& store, TAccountList& accounts) {
   const int count = store.ReadInteger(kServers, "Count", 0);
   for (int n = 0; n < count; ++n) {
@@ -51,7 +88,10 @@ void ReadAccounts(const platform::RegistryStore& store, TAccountList& accounts) 
     std::string password = UnscrambleText(store.ReadString(kServers, "Passwd" + index, ""));
     const bool checked = store.ReadBool(kServers, "Checked" + index, true);
     if (host.empty() || user.empty()) return;  // a gap ends the list
-    accounts.emplace_back(std::move(host), std::move(user), std::move(password), checked);
+    TServer& account = accounts.emplace_back(std::move(host), std::move(user), std::move(password), checked);
+    account.Security = ReadSecurity(store, index);
+    account.Port = ReadPort(store, index);
+    account.CertSha256 = ReadCertSha256(store, index);
   }
 }
 
@@ -63,6 +103,9 @@ void WriteAccounts(platform::RegistryStore& store, const TAccountList& accounts)
     store.WriteString(kServers, "UserId" + index, ScrambleText(accounts[n].UserId));
     store.WriteString(kServers, "Passwd" + index, ScrambleText(accounts[n].Passwd));
     store.WriteBool(kServers, "Checked" + index, accounts[n].Checked);
+    store.WriteInteger(kServers, "Security" + index, SecurityCode(accounts[n].Security));
+    store.WriteInteger(kServers, "Port" + index, accounts[n].Port);
+    store.WriteString(kServers, "CertSha256" + index, accounts[n].CertSha256);
   }
 }
 
@@ -99,6 +142,7 @@ void RestoreMainSettings(platform::RegistryStore& store, TMainSettings& settings
   if (older) WriteAccounts(store, settings.AccountList);
   DeleteOlderAccount(store);
   settings.Interval = store.ReadInteger(kMain, "Time", settings.Interval);
+  settings.CacheMessages = store.ReadBool(kMain, "CacheMessages", false);
   ReadFont(store, settings.Font);
   settings.WordWrap = store.ReadBool(kMain, "WordWrap", settings.WordWrap);
   ChangeFolder(store.ReadString(kMain, "WorkDir", CurrentFolder()));
@@ -113,6 +157,7 @@ void SaveMainSettings(platform::RegistryStore& store, const TMainSettings& setti
   store.WriteBool(kMain, "DeleteConf", settings.DeleteConf);
   WriteAccounts(store, settings.AccountList);
   store.WriteInteger(kMain, "Time", settings.Interval);
+  store.WriteBool(kMain, "CacheMessages", settings.CacheMessages);
   WriteFont(store, settings.Font);
   store.WriteBool(kMain, "WordWrap", settings.WordWrap);
   store.WriteString(kMain, "WorkDir", CurrentFolder());

@@ -13,6 +13,7 @@ namespace config {
 
 void FillConfigWin(TConfigWin& win, const TMainSettings& settings) {
   win.Time()->setTime(IntervalToTime(settings.Interval));
+  win.CacheMessages()->setChecked(settings.CacheMessages);
   win.ShowMain()->setChecked(settings.ShowMain);
   win.ShowDialog()->setChecked(settings.ShowDialog);
   win.ShowSound()->setChecked(settings.ShowSound);
@@ -22,6 +23,7 @@ void FillConfigWin(TConfigWin& win, const TMainSettings& settings) {
 
 void ReadConfigWin(const TConfigWin& win, TMainSettings& settings) {
   settings.Interval = TimeToInterval(win.Time()->time());
+  settings.CacheMessages = win.CacheMessages()->isChecked();
   settings.ShowMain = win.ShowMain()->isChecked();
   settings.ShowDialog = win.ShowDialog()->isChecked();
   settings.ShowSound = win.ShowSound()->isChecked();

@@ -15,12 +15,13 @@
 namespace config {
 
 // The picker from Interval (the check timer's interval), the check boxes from
-// the settings of the same names, and "Не отображать это окно при следующем
+// the settings of the same names ("Не загружать повторно полученные письма"
+// is CacheMessages), and "Не отображать это окно при следующем
 // запуске" from the negation of ShowConfig.
 void FillConfigWin(TConfigWin& win, const TMainSettings& settings);
 
-// The reverse of FillConfigWin; only Interval, ShowMain, ShowDialog, ShowSound,
-// DeleteConf and ShowConfig change.
+// The reverse of FillConfigWin; only Interval, CacheMessages, ShowMain,
+// ShowDialog, ShowSound, DeleteConf and ShowConfig change.
 void ReadConfigWin(const TConfigWin& win, TMainSettings& settings);
 
 // Creates the dialog over `accounts`, fills it, shows it modally and destroys

@@ -81,22 +81,50 @@ TKelPOP::~TKelPOP() {
   connection_->OnClose = nullptr;
 }
 
+// A connection that cannot be made or secured ends here, before any
+// credentials go out; the caller reports it itself, from Connected,
+// ReplyError and ConnectErrorText.
 void TKelPOP::Connect() {
   msgCount_ = 0;
+  replyError_ = false;
+  connectErrorText_.clear();
+  peerCertSha256_.clear();
+  certificateUntrusted_ = false;
+  const auto refuse = [this](std::string why) {
+    connectErrorText_ = std::move(why);
+    replyError_ = true;
+    CloseConnection();
+  };
+  const auto secure = [&] {
+    try {
+      connection_->StartTls(Host, CertSha256);
+      return true;
+    } catch (const platform::TlsError& error) {
+      peerCertSha256_ = error.Fingerprint();
+      certificateUntrusted_ = error.Untrusted();
+      refuse(error.what());
+      return false;
+    }
+  };
   const auto port = static_cast<int>(ToIntDef(Port, 110));
   const bool byAddress = IsIPAddress(Host);
-  replyError_ = false;
   try {
     connection_->Open(byAddress ? Host : std::string(), byAddress ? std::string() : Host, port);
-  } catch (const platform::ConnectError&) {
-    // The caller reports this itself, from Connected and ReplyError.
-    replyError_ = true;
+  } catch (const platform::ConnectError& error) {
+    refuse(error.what());
     return;
   }
-  if (!connected_) return;
+  if (!connected_ || (Security == platform::Security::Tls && !secure())) return;
   // A server that does not greet with "+OK" is not one to talk to.
-  std::string greeting;
-  if (ReadReply(greeting) && (replyError_ || !greeting.starts_with("+OK"))) SignalError(kGreetingRefused);
+  std::string reply;
+  if (!ReadReply(reply)) return;
+  if (replyError_ || !reply.starts_with("+OK")) return SignalError(kGreetingRefused);
+  if (Security != platform::Security::StartTls) return;
+  SendCommand("STLS\r\n");
+  if (!ReadReply(reply)) return;
+  // Whatever came after the "+OK" arrived unprotected; it goes with `reply`.
+  if (replyError_) return refuse(std::string("Сервер отказался включить TLS: "_cp1251) + replyText_);
+  secure();
 }
 
 bool TKelPOP::Login() {
@@ -192,12 +220,24 @@ auto TKelPOP::OnConnection(Operation operation) {
   }
 }
 
+// A command that went ahead as planned is not written again: its reply is
+// simply read next. Any other command first settles what is still owed.
 void TKelPOP::SendCommand(const std::string& command) {
-  OnConnection([&] { connection_->Write(command); });
+  if (TakePlanned(command)) return;
+  if (!sent_.empty() || !planned_.empty()) {
+    AbandonPlan();
+    if (!connected_) return;  // reading the replies still owed ended the session
+  }
+  Write(command);
+}
+
+void TKelPOP::Write(std::string_view commands) {
+  OnConnection([&] { connection_->Write(commands); });
 }
 
 bool TKelPOP::ReadReply(std::string& reply) {
   reply.clear();
+  if (!connected_) return false;
   // A status line may arrive in pieces; it is whole once its CR LF is in.
   const auto deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeoutMs);
   std::size_t searchFrom = 0;
@@ -207,6 +247,7 @@ bool TKelPOP::ReadReply(std::string& reply) {
     if (!ReadOnce(reply, deadline)) return false;
   } while (reply.find(kCrLf, searchFrom) == std::string::npos);
   Classify(reply);
+  KeepSurplus(reply, reply.find(kCrLf) + kCrLf.size());
   return true;
 }
 
@@ -219,7 +260,10 @@ bool TKelPOP::ReadMultiLine(std::string& collected, std::size_t bodyStart, const
   std::size_t renewedAt = collected.size();
   std::size_t searchFrom = bodyStart;
   std::string chunk;
-  while (collected.find(kTerminator, searchFrom) == std::string::npos) {
+  collected += surplus_;  // came with the status line, as if in its chunk
+  surplus_.clear();
+  std::size_t end;
+  while ((end = collected.find(kTerminator, searchFrom)) == std::string::npos) {
     if (collected.size() > MaxReplySize) return Fail(kReplyTooLarge, "Слишком длинный ответ сервера"_cp1251);
     ProcessEvents();
     searchFrom = std::max(bodyStart, collected.size() - std::min(collected.size(), kTerminator.size() - 1));
@@ -233,6 +277,7 @@ bool TKelPOP::ReadMultiLine(std::string& collected, std::size_t bodyStart, const
     }
     if (afterChunk) afterChunk();
   }
+  KeepSurplus(collected, end + kTerminator.size());
   return true;
 }
 
@@ -247,6 +292,11 @@ bool TKelPOP::Fail(int code, std::string_view why) {
 // The deadline is checked before every wait, so data that keeps trickling in
 // cannot hold a reply open past it.
 bool TKelPOP::ReadOnce(std::string& into, std::chrono::steady_clock::time_point deadline) {
+  if (!surplus_.empty()) {
+    into += surplus_;
+    surplus_.clear();
+    return true;
+  }
   for (;;) {
     if (Clock::now() >= deadline) return Fail(kReplyTimedOut, "Сервер не ответил вовремя"_cp1251);
     if (OnConnection([&] { return connection_->WaitReadable(kPollSliceMs); })) break;
@@ -276,6 +326,11 @@ void TKelPOP::SignalError(int code) {
 void TKelPOP::CloseConnection() {
   connection_->Close();
   connected_ = false;
+  pipelining_ = false;
+  capabilitiesAsked_ = false;
+  planned_.clear();
+  sent_.clear();
+  surplus_.clear();
 }
 
 void TKelPOP::ProcessEvents() {

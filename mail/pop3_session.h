@@ -22,6 +22,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -178,6 +179,13 @@ class TKelPOP {
   std::optional<std::string> Download(std::uint32_t n);
   std::unique_ptr<TKelMsg> BuildMessage(SplitMessage split, bool parseBody);
   void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);
+  void Write(std::string_view commands);
+  void AskCapabilities();
+  bool TakePlanned(const std::string& command);
+  void WriteAhead();
+  void DiscardReplies(std::size_t count);
+  void AbandonPlan();
+  void KeepSurplus(std::string& reply, std::size_t end);
 
   std::unique_ptr<platform::TcpClient> connection_;
   platform::EventPump eventPump_;
@@ -194,6 +202,10 @@ class TKelPOP {
   bool certificateUntrusted_ = false;
   bool lastRefused_ = false;
   bool pipelining_ = false;
+  bool capabilitiesAsked_ = false;
+  std::deque<std::string> planned_;  // commands to send ahead, not yet written
+  std::deque<std::string> sent_;     // written ahead, replies not yet read
+  std::string surplus_;              // received beyond the reply being read
 };
 
 }  // namespace mail

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "desktop/qor_status_bar.h"
 #include "mail/pop3_session.h"
 #include "platform/posix_tcp_client.h"
+#include "platform/seen_ids_store.h"
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dovecot_server.h"
 
@@ -82,21 +84,47 @@ TEST_F(MainFormTest, TwoAccountsComeInListOrderEachInServerOrder) {
   EXPECT_FALSE(form.TBPred()->isEnabled());
 }
 
-TEST_F(MainFormTest, RefusedLastDownloadsEverythingButAnnouncesNothing) {
+struct RefusedLastCase {
+  const char* name;
+  std::string uidlReply;  // empty: the ids uid-1, uid-2
+  int announced;
+  std::set<std::string> recorded;
+};
+
+void PrintTo(const RefusedLastCase& c, std::ostream* out) { *out << c.name; }
+
+class RefusedLastTest : public MainFormTest, public ::testing::WithParamInterface<RefusedLastCase> {};
+
+TEST_P(RefusedLastTest, UniqueIdsTellTheNewMailAndOnlyAWholeListIsRecorded) {
   Settings.ShowMain = true;
   Settings.ShowDialog = true;
   Settings.ShowSound = true;
   Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
-  const std::vector<std::string> messages = Numbered("old ", 2);
-  FakePop3Server server(PassScript(messages, "-ERR unknown command\r\n"));
+  FakePop3Server server(PassScript(Numbered("old ", 2), "-ERR unknown command\r\n", GetParam().uidlReply));
   auto& form = MakeForm(server.Port());
   form.FormCreate();
   EXPECT_THAT(server.Finish(), IsEmpty());
   EXPECT_THAT(Subjects(), ElementsAre("old 1", "old 2"));
-  EXPECT_EQ(form.NewMesWin().NewMesWin(), nullptr);
-  EXPECT_FALSE(form.isVisible());
-  EXPECT_EQ(SoundRequests, 0);
+  if (GetParam().announced > 0) {
+    ASSERT_NE(form.NewMesWin().NewMesWin(), nullptr);
+    EXPECT_EQ(form.NewMesWin().NewMesWin()->NewCount(), GetParam().announced);
+  } else {
+    EXPECT_EQ(form.NewMesWin().NewMesWin(), nullptr);
+  }
+  EXPECT_EQ(form.isVisible(), GetParam().announced > 0);
+  EXPECT_EQ(SoundRequests, GetParam().announced > 0 ? 1 : 0);
+  EXPECT_EQ(platform::FileSeenIdsStore(StateFolder()).Load({"127.0.0.1", server.Port(), "bob"}),
+            GetParam().recorded);
 }
+
+const RefusedLastCase kRefusedLastCases[] = {
+    {"FirstPassAnnouncesEveryMessage", "", 2, {"uid-1", "uid-2"}},
+    {"UidlRefused", "-ERR not supported\r\n", 0, {}},
+    {"UidlListsNothingUsable", "+OK\r\nnonsense\r\n.\r\n", 0, {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(RefusedLast, RefusedLastTest, ::testing::ValuesIn(kRefusedLastCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct NoticeCase {
   const char* name;
@@ -119,7 +147,7 @@ TEST_P(NoticeTest, NewMailCountsAddUpWhileTheNoticeStaysOpen) {
   if (GetParam().closedBetween) form.NewMesWin().NewMesWin()->Button1Click();
 
   FakePop3Server second(PassScript(Numbered("m", 5), "+OK 2\r\n"));  // 3 new
-  form.KelPOP2().Port = std::to_string(second.Port());
+  form.AccountList()[0].Port = second.Port();
   form.TBRefreshClick();
   EXPECT_THAT(second.Finish(), IsEmpty());
   ASSERT_NE(form.NewMesWin().NewMesWin(), nullptr);
@@ -165,6 +193,37 @@ TEST_F(MainFormTest, UnchangedMailboxKeepsThePositionAndADeletionElsewhereResets
   form.TBRefreshClick();
   EXPECT_THAT(Subjects(), ElementsAre("m2", "m3"));
   EXPECT_EQ(form.CurrentIndex, 0);
+}
+
+// Dovecot does not answer LAST: new mail is what no complete pass has seen
+// before, remembered from one window (one run of the program) to the next.
+TEST_F(MainFormTest, WithoutLastOnlyMailNoPassHasSeenIsAnnounced) {
+  Settings.ShowMain = false;  // a hidden window plays no sound when a pass starts
+  Settings.ShowDialog = true;
+  Settings.ShowSound = true;
+  DovecotServer server({{"bob", "secret", Numbered("m", 2)}});
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+  ASSERT_NE(form.NewMesWin().NewMesWin(), nullptr);
+  EXPECT_EQ(form.NewMesWin().NewMesWin()->NewCount(), 2);  // a first pass announces every message
+  EXPECT_EQ(SoundRequests, 1);
+
+  form.TBRefreshClick();
+  EXPECT_EQ(form.NewMesWin().NewMesWin()->NewCount(), 2);  // nothing added
+  EXPECT_EQ(SoundRequests, 1);
+
+  server.Deliver("bob", Message("vera@example.org", "m3", "Arrived later."));
+  form.TBRefreshClick();
+  EXPECT_EQ(form.NewMesWin().NewMesWin()->NewCount(), 3);
+  EXPECT_EQ(form.NewMesWin().NewMesWin()->TotalCount(), 3);
+  EXPECT_EQ(SoundRequests, 2);
+
+  auto& restarted = MakeForm(server.Port());
+  restarted.FormCreate();
+  EXPECT_THAT(Subjects(), ElementsAre("m1", "m2", "m3"));
+  EXPECT_EQ(restarted.NewMesWin().NewMesWin(), nullptr);
+  EXPECT_EQ(SoundRequests, 2);
 }
 
 // Runs `during` from inside the pass, at the start of the first retrieval.
@@ -309,7 +368,7 @@ TEST_F(MainFormTest, RefusedHeaderBlockEndsTheAccountWithoutAnErrorBox) {
   const std::vector<std::string> messages = Numbered("m", 2);
   std::vector<Step> script = LoginSteps();
   script.insert(script.end(), {Client("STAT\r\n"), Server("+OK 2 200\r\n"), Client("LAST\r\n"), Server("+OK 2\r\n"),
-                               Client("LIST 1\r\n"), Server("+OK 1 100\r\n"), Client("RETR 1\r\n"),
+                               CapaStep(), CapaReply(), Client("LIST 1\r\n"), Server("+OK 1 100\r\n"), Client("RETR 1\r\n"),
                                Server(RetrReply(messages[0])), Client("TOP 1 0\r\n"), Server("-ERR no TOP here\r\n")});
   Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
   FakePop3Server server(script);
@@ -340,11 +399,11 @@ TEST_F(MainFormTest, PassEndedByAnExceptionShowsOneBoxAndKeepsTheViewInsideTheLi
 
   FakePop3Server failing(DropAfterStat());
   FakePop3Server failingAgain(DropAfterStat());
-  form.KelPOP2().Port = std::to_string(failing.Port());
+  form.AccountList()[0].Port = failing.Port();
   int secondPassRan = 0;
   Boxes->Expect(BoxKind::Error, "Нет соединения.", true, [&] {
     // The timer runs on while the box is open; its failing pass adds no box.
-    form.KelPOP2().Port = std::to_string(failingAgain.Port());
+    form.AccountList()[0].Port = failingAgain.Port();
     form.Run(&app::TMainForm::Timer1Timer);
     ++secondPassRan;
   });

@@ -135,12 +135,50 @@ TEST_F(MainFormTest, MessageGoneFromTheServerIsNotFoundAndStays) {
                                Client("TOP 1 0\r\n"), Server(TopReply(messages[1])), Client("QUIT\r\n"),
                                Server("+OK bye\r\n")});
   FakePop3Server search(script);
-  form.KelPOP2().Port = std::to_string(search.Port());
+  form.AccountList()[0].Port = search.Port();
   form.TBDeleteClick();
   EXPECT_THAT(search.Finish(), IsEmpty());
   EXPECT_EQ(Status(form), "Письмо не найдено!");
   EXPECT_THAT(Subjects(), ElementsAre("m1", "m2"));
   EXPECT_EQ(form.CurrentIndex, 0);
+}
+
+// The message keeps host, user name and password; how its server is reached
+// comes from its account. A TLS handshake against the plain test server fails.
+TEST_F(MainFormTest, SecurityPortAndPinComeFromTheMessagesAccount) {
+  DovecotServer server({{"bob", "secret", Numbered(1)}});
+  Settings.AccountList = {{"127.0.0.1", "bob", "old", false}, {"127.0.0.1", "bob", "secret", true}};
+  Settings.DeleteConf = false;
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+  ASSERT_EQ(form.KelMsgList2().Count(), 1u);
+  config::TServer& account = form.AccountList()[1];
+  account.Security = platform::Security::Tls;
+  account.CertSha256 = std::string(64, 'a');
+  form.AccountList()[0].Port = 1;  // a disabled namesake is not the message's account
+  form.TBDeleteClick();
+  EXPECT_EQ(form.KelPOP2().Security, platform::Security::Tls);
+  EXPECT_EQ(form.KelPOP2().Port, std::to_string(server.Port()));
+  EXPECT_EQ(form.KelPOP2().CertSha256, account.CertSha256);
+  EXPECT_EQ(Status(form), "Ошибка при подключени к серверу: 127.0.0.1");
+  EXPECT_EQ(server.MessagesStored("bob"), 1u);
+  EXPECT_EQ(form.KelMsgList2().Count(), 1u);
+}
+
+TEST_F(MainFormTest, MessageOfAnAccountThatHasGoneIsLookedForOverAPlainConnectionTo110) {
+  DovecotServer server({{"bob", "secret", Numbered(1)}});
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  Settings.DeleteConf = false;
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+  form.AccountList()[0].Security = platform::Security::StartTls;
+  form.AccountList()[0].UserId = "robert";
+  form.TBDeleteClick();
+  EXPECT_EQ(form.KelPOP2().Security, platform::Security::None);
+  EXPECT_EQ(form.KelPOP2().Port, "110");
+  EXPECT_EQ(form.KelPOP2().CertSha256, "");
+  EXPECT_EQ(server.MessagesStored("bob"), 1u);
+  EXPECT_EQ(form.KelMsgList2().Count(), 1u);
 }
 
 struct ServerAnswerCase {
@@ -175,7 +213,7 @@ TEST_P(ServerAnswerTest, TheMessageLeavesTheListOnlyWhenTheServerRemovedIt) {
   if (std::string(c.deleReply).starts_with("+OK"))
     script.insert(script.end(), {Client("QUIT\r\n"), Server(c.quitReply)});
   FakePop3Server search(script);
-  form.KelPOP2().Port = std::to_string(search.Port());
+  form.AccountList()[0].Port = search.Port();
   form.TBDeleteClick();
   EXPECT_THAT(search.Finish(), IsEmpty());
   EXPECT_EQ(Status(form), c.status);

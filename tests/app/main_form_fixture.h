@@ -24,6 +24,7 @@
 #include "desktop/qor_status_bar.h"
 #include "platform/ini_registry_store.h"
 #include "platform/posix_tcp_client.h"
+#include "platform/seen_ids_store.h"
 #include "tests/support/fake_pop3_server.h"
 #include "tests/support/qt_environment.h"
 
@@ -115,14 +116,33 @@ inline std::vector<Step> LoginSteps(const std::string& user = "bob", const std::
           Client("PASS " + password + "\r\n"), Server("+OK logged in\r\n")};
 }
 
-// One whole account's turn in a pass: login, STAT, LAST with `lastReply`,
-// every message by LIST, RETR and TOP, then QUIT.
-inline std::vector<Step> PassScript(const std::vector<std::string>& messages, const std::string& lastReply) {
+// Before its first retrieval the session asks once what the server supports;
+// this one lists no pipelining, so every command waits for its reply.
+inline Step CapaStep() { return Client("CAPA\r\n"); }
+inline Step CapaReply() { return Server("+OK\r\nTOP\r\nUSER\r\nUIDL\r\n.\r\n"); }
+
+// The UIDL reply giving message n the id "uid-n".
+inline std::string UidlReply(std::size_t count) {
+  std::string reply = "+OK\r\n";
+  for (std::size_t n = 1; n <= count; ++n) reply += std::to_string(n) + " uid-" + std::to_string(n) + "\r\n";
+  return reply + ".\r\n";
+}
+
+// One whole account's turn in a pass: login, STAT, LAST with `lastReply`
+// (when refused, UIDL with `uidlReply`, by default UidlReply), CAPA when
+// there is mail, every message by LIST, RETR and TOP, then QUIT.
+inline std::vector<Step> PassScript(const std::vector<std::string>& messages, const std::string& lastReply,
+                                    const std::string& uidlReply = {}) {
   std::vector<Step> script = LoginSteps();
   script.push_back(Client("STAT\r\n"));
   script.push_back(Server("+OK " + std::to_string(messages.size()) + " 1000\r\n"));
   script.push_back(Client("LAST\r\n"));
   script.push_back(Server(lastReply));
+  if (lastReply.starts_with("-ERR")) {
+    script.push_back(Client("UIDL\r\n"));
+    script.push_back(Server(uidlReply.empty() ? UidlReply(messages.size()) : uidlReply));
+  }
+  if (!messages.empty()) script.insert(script.end(), {CapaStep(), CapaReply()});
   for (std::size_t i = 0; i < messages.size(); ++i) {
     const std::string n = std::to_string(i + 1);
     script.push_back(Client("LIST " + n + "\r\n"));
@@ -157,19 +177,22 @@ class MainFormTest : public ::testing::Test {
   }
 
   std::string SettingsFolder() const { return settingsFolder_.path().toStdString(); }
+  // Where the windows of one test keep the ids of the mail they have seen.
+  std::string StateFolder() const { return SettingsFolder() + "/state/tessaro"; }
   std::filesystem::path SettingsFile() const {
     return std::filesystem::path(SettingsFolder()) / "Software" / "tessaro.ini";
   }
   platform::IniRegistryStore StoredSettings() const { return platform::IniRegistryStore(SettingsFolder(), kKeyPath); }
 
-  // The window over the stored settings, its session on `port`; FormCreate not yet run.
+  // The window over the stored settings, every account on `port`; FormCreate not yet run.
   app::TMainForm& MakeForm(int port) {
+    for (config::TServer& account : Settings.AccountList) account.Port = port;
     StoreSettings();
     app::MainFormServices services;
     auto client = std::make_unique<platform::PosixTcpClient>();
     client->ConnectTimeoutMs = 5000;
     services.TcpClient = std::move(client);
-    services.Port = std::to_string(port);
+    services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(StateFolder());
     services.MessageBoxes = Boxes;
     services.Sleep = [this](std::chrono::milliseconds duration) {
       Waits.push_back(static_cast<int>(duration.count()));

@@ -29,8 +29,10 @@ inline constexpr const char* kConfigKey = "Software\\tessaro";
 class ConfigWinFixture : public ::testing::Test {
  protected:
   // Created and shown, as the opener does it (not modally, so the test goes on).
-  std::unique_ptr<config::TConfigWin> Open(config::TAccountList& accounts) {
-    auto win = std::make_unique<config::TConfigWin>(accounts, boxes_, nullptr, platform::IniRegistryOpener(base_));
+  std::unique_ptr<config::TConfigWin> Open(config::TAccountList& accounts,
+                                           std::unique_ptr<platform::TcpClient> connection = nullptr) {
+    auto win = std::make_unique<config::TConfigWin>(accounts, boxes_, nullptr, platform::IniRegistryOpener(base_),
+                                                    std::move(connection));
     win->FormPlacementReg1().IniFileName = kConfigKey;
     win->show();
     return win;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -100,13 +101,19 @@ TEST_F(ConfigWin, ShowsItsControlsWithTheirTexts) {
       {win->ShowSound(), QStringLiteral("звуковое сопровождение")},
       {win->DeleteConf(), QStringLiteral("Удаление письма")},
       {win->ShowConfig(), QStringLiteral("Не отображать это окно при следующем запуске")},
+      {win->CacheMessages(), QStringLiteral("Не загружать повторно полученные письма")},
   };
   for (const auto& [control, text] : texts) EXPECT_EQ(control->text(), text) << control->objectName().toStdString();
+  EXPECT_EQ(win->CacheMessages()->parentWidget(), win->findChild<QGroupBox*>(QStringLiteral("GroupBoxObn")));
 
   std::vector<QString> labels;
   for (const QLabel* label : win->findChildren<QLabel*>()) labels.push_back(label->text());
   EXPECT_THAT(labels, ::testing::UnorderedElementsAre(QStringLiteral("Сервер:"), QStringLiteral("Пользователь:"),
-                                                      QStringLiteral("Пароль:"), QStringLiteral("Время:")));
+                                                      QStringLiteral("Пароль:"), QStringLiteral("Защита:"),
+                                                      QStringLiteral("Порт:"), QStringLiteral("Время:")));
+  QStringList securities;
+  for (int index = 0; index < win->Security()->count(); ++index) securities << win->Security()->itemText(index);
+  EXPECT_EQ(securities, (QStringList{QStringLiteral("нет"), QStringLiteral("SSL/TLS"), QStringLiteral("STLS")}));
   EXPECT_EQ(win->Time()->displayFormat(), QStringLiteral("HH:mm:ss"));
 }
 
@@ -147,6 +154,8 @@ TEST_F(ConfigWin, EmptyListLeavesTheEditsDisabledAndAllowsNewAndOk) {
     EXPECT_TRUE(edit->text().isEmpty()) << edit->objectName().toStdString();
     EXPECT_FALSE(edit->isEnabled()) << edit->objectName().toStdString();
   }
+  EXPECT_FALSE(win->Security()->isEnabled());
+  EXPECT_FALSE(win->Port()->isEnabled());
   EXPECT_EQ(ButtonsOf(*win), kNoSelection);
   win->BtnDeleteClick();
   win->BtnTestClick();
@@ -251,6 +260,120 @@ TEST_F(ConfigWin, EditsWriteThroughToTheSelectedAccount) {
   EXPECT_EQ(ButtonsOf(*win), kAllEnabled) << "an empty password is allowed";
   Type(*win->UserId(), QString());
   EXPECT_EQ(ButtonsOf(*win), kIncompleteSelected);
+}
+
+TServer Secured(const char* host, platform::Security security, int port, const char* pin = "") {
+  TServer account = Account(host, "bob");
+  account.Security = security;
+  account.Port = port;
+  account.CertSha256 = pin;
+  return account;
+}
+
+// The user picks entry `index` of the security box.
+void Choose(TConfigWin& win, int index) {
+  win.Security()->setCurrentIndex(index);
+  emit win.Security()->activated(index);
+}
+
+TEST_F(ConfigWin, SecurityAndPortFollowTheSelectedAccount) {
+  TAccountList accounts = {Secured("a.org", platform::Security::Tls, 995, "ab"),
+                           Secured("b.org", platform::Security::StartTls, 2110),
+                           Secured("c.org", platform::Security::None, 110)};
+  auto win = Open(accounts);
+  const std::pair<int, QString> shown[] = {{1, QStringLiteral("995")}, {2, QStringLiteral("2110")},
+                                           {0, QStringLiteral("110")}};
+  for (int row = 0; row < 3; ++row) {
+    Pick(*win, row);
+    EXPECT_EQ(win->Security()->currentIndex(), shown[row].first) << row;
+    EXPECT_EQ(win->Port()->text(), shown[row].second) << row;
+    EXPECT_TRUE(win->Security()->isEnabled()) << row;
+    EXPECT_TRUE(win->Port()->isEnabled()) << row;
+  }
+  win->BtnNewClick();
+  EXPECT_EQ(win->Security()->currentIndex(), 0) << "a new account is plain";
+  EXPECT_EQ(win->Port()->text(), QStringLiteral("110"));
+}
+
+TEST_F(ConfigWin, ChoosingASecurityMovesOnlyAPortThatHeldTheOldDefault) {
+  struct Case {
+    const char* name;
+    platform::Security from;
+    int port;
+    int chosen;
+    platform::Security to;
+    int expectedPort;
+  } cases[] = {
+      {"none to SSL/TLS", platform::Security::None, 110, 1, platform::Security::Tls, 995},
+      {"SSL/TLS to none", platform::Security::Tls, 995, 0, platform::Security::None, 110},
+      {"SSL/TLS to STLS", platform::Security::Tls, 995, 2, platform::Security::StartTls, 110},
+      {"STLS to SSL/TLS", platform::Security::StartTls, 110, 1, platform::Security::Tls, 995},
+      {"none to STLS", platform::Security::None, 110, 2, platform::Security::StartTls, 110},
+      {"own port stays", platform::Security::None, 2110, 1, platform::Security::Tls, 2110},
+      {"own TLS port stays", platform::Security::Tls, 110, 0, platform::Security::None, 110},
+      {"the same again", platform::Security::Tls, 995, 1, platform::Security::Tls, 995},
+  };
+  for (const Case& c : cases) {
+    TAccountList accounts = {Secured("a.org", c.from, c.port)};
+    auto win = Open(accounts);
+    Choose(*win, c.chosen);
+    EXPECT_EQ(win->WorkingAccounts()[0].Security, c.to) << c.name;
+    EXPECT_EQ(win->WorkingAccounts()[0].Port, c.expectedPort) << c.name;
+    EXPECT_EQ(win->Port()->text(), QString::number(c.expectedPort)) << c.name;
+  }
+}
+
+TEST_F(ConfigWin, TypedPortWritesThroughAndStaysAcrossSecurityChoices) {
+  TAccountList accounts = {Account("a.org", "a")};
+  auto win = Open(accounts);
+  Type(*win->Port(), QStringLiteral("8110"));
+  EXPECT_EQ(win->WorkingAccounts()[0].Port, 8110);
+  Choose(*win, 1);
+  Choose(*win, 2);
+  EXPECT_EQ(win->WorkingAccounts()[0].Port, 8110);
+  EXPECT_EQ(win->Port()->text(), QStringLiteral("8110"));
+}
+
+TEST_F(ConfigWin, PortTakesOnlyNumbersFrom1To65535) {
+  struct Case {
+    const char* name;
+    QString typed;
+    QString shown;  // what the field holds afterwards
+    int port;       // the account's port afterwards
+  } cases[] = {
+      {"highest", QStringLiteral("65535"), QStringLiteral("65535"), 65535},
+      {"lowest", QStringLiteral("1"), QStringLiteral("1"), 1},
+      {"too high is not typed", QStringLiteral("65536"), QStringLiteral("110"), 110},
+      {"six digits are not typed", QStringLiteral("110110"), QStringLiteral("110"), 110},
+      {"letters are not typed", QStringLiteral("pop"), QStringLiteral("110"), 110},
+      {"a sign is not typed", QStringLiteral("-1"), QStringLiteral("110"), 110},
+      {"zero is not typed", QStringLiteral("0"), QStringLiteral("110"), 110},
+      {"a leading zero is not typed", QStringLiteral("0995"), QStringLiteral("110"), 110},
+      {"empty is no port yet", QString(), QString(), 110},
+  };
+  for (const Case& c : cases) {
+    TAccountList accounts = {Account("a.org", "a")};
+    auto win = Open(accounts);
+    Type(*win->Port(), c.typed);
+    EXPECT_EQ(win->Port()->text(), c.shown) << c.name;
+    EXPECT_EQ(win->WorkingAccounts()[0].Port, c.port) << c.name;
+  }
+}
+
+TEST_F(ConfigWin, SecurityPortAndPinGoBackOnOkOnly) {
+  const TAccountList before = {Secured("a.org", platform::Security::None, 110, "cd")};
+  TAccountList accounts = before;
+  {
+    auto win = Open(accounts);
+    Choose(*win, 1);
+    win->CancelBtn()->click();
+  }
+  EXPECT_EQ(accounts, before);
+  auto win = Open(accounts);
+  Choose(*win, 2);
+  Type(*win->Port(), QStringLiteral("1110"));
+  win->OkBtnClick();
+  EXPECT_EQ(accounts, (TAccountList{Secured("a.org", platform::Security::StartTls, 1110, "cd")}));
 }
 
 TEST_F(ConfigWin, DeleteSelectsTheSameIndexOrTheNewLast) {
@@ -436,6 +559,8 @@ TEST_F(ConfigWin, OkHasTheFirstFocusAndLabelsMoveItToTheirFields) {
       {QStringLiteral("Сервер:"), win->Host()},
       {QStringLiteral("Пользователь:"), win->UserId()},
       {QStringLiteral("Пароль:"), win->Passwd()},
+      {QStringLiteral("Защита:"), win->Security()},
+      {QStringLiteral("Порт:"), win->Port()},
       {QStringLiteral("Время:"), win->Time()},
   };
   for (const auto& [text, field] : labels) {

@@ -1,5 +1,5 @@
-// "Проверка" against a real Dovecot server, a scripted peer and a closed
-// port, and the report of each.
+// "Проверка" against a real Dovecot server, a scripted peer, a closed port
+// and a TLS peer whose certificate is not trusted, and the report of each.
 #include "config/connection_test.h"
 
 #include <arpa/inet.h>
@@ -10,14 +10,18 @@
 
 #include <QPushButton>
 
+#include <deque>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "config/config_win.h"
 #include "desktop/busy_cursor.h"
+#include "desktop/qt_text.h"
 #include "mail/pop3_session.h"
+#include "platform/cp1251.h"
 #include "tests/config/config_win_fixture.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/fake_pop3_server.h"
@@ -28,6 +32,8 @@ namespace {
 using config::TAccountList;
 using config::TServer;
 using testsupport::ShownBox;
+
+constexpr const char* kPin = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
 
 QString Report(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -56,11 +62,11 @@ class ClosedPort {
 
 class ConnectionTest : public testsupport::ConfigWinFixture {
  protected:
-  // The dialog over one account, its session pointed at `port`.
-  std::unique_ptr<config::TConfigWin> OpenFor(const TServer& account, int port) {
+  // The dialog over one account, which is pointed at `port`.
+  std::unique_ptr<config::TConfigWin> OpenFor(TServer account, int port) {
+    account.Port = port;
     accounts_ = {account};
     auto win = Open(accounts_);
-    win->KelPOP1().Port = std::to_string(port);
     win->KelPOP1().ReplyTimeoutMs = 20000;
     return win;
   }
@@ -101,20 +107,27 @@ TEST_F(DovecotConnectionTest, TestingChangesNeitherTheAccountsNorTheDialog) {
   win->BtnTestClick();  // any number of times
   ASSERT_EQ(boxes_.Shown.size(), 2u);
   EXPECT_EQ(boxes_.Shown[0], boxes_.Shown[1]);
-  EXPECT_EQ(win->WorkingAccounts(), (TAccountList{TServer("127.0.0.1", "bob", "secret", false)}));
+  TServer tested("127.0.0.1", "bob", "secret", false);
+  tested.Port = server_.Port();
+  EXPECT_EQ(win->WorkingAccounts(), TAccountList{tested});
   EXPECT_FALSE(win->CLBServers()->Checked(0));
   EXPECT_EQ(win->CLBServers()->item(0)->text(), QStringLiteral("127.0.0.1 (bob)"));
   EXPECT_EQ(win->CLBServers()->currentRow(), 0);
   EXPECT_EQ(win->KelPOP1().Port, std::to_string(server_.Port()));
-  EXPECT_EQ(accounts_, (TAccountList{TServer("127.0.0.1", "bob", "secret", false)}));
+  EXPECT_EQ(accounts_, TAccountList{tested});
 }
 
-TEST_F(ConnectionTest, ClosedPortIsOneLineWithAnError) {
+TEST_F(ConnectionTest, ClosedPortIsAnErrorWithTheReasonOnTheNextLine) {
   ClosedPort closed;
   auto win = OpenFor(TServer("127.0.0.1", "bob", "secret", true), closed.Port());
   win->BtnTestClick();
-  EXPECT_EQ(boxes_.Shown,
-            (std::vector<ShownBox>{{"information", Report("Подключение к серверу (127.0.0.1): Ошибка!")}}));
+  ASSERT_EQ(boxes_.Shown.size(), 1u);
+  EXPECT_EQ(boxes_.Shown[0].kind, "information");
+  const QStringList lines = boxes_.Shown[0].text.split(QLatin1Char('\r'));
+  ASSERT_EQ(lines.size(), 2) << boxes_.Shown[0].text.toStdString();
+  EXPECT_EQ(lines[0], Report("Подключение к серверу (127.0.0.1): Ошибка!"));
+  EXPECT_EQ(lines[1], desktop::ToQString(win->KelPOP1().ConnectErrorText()));
+  EXPECT_FALSE(lines[1].isEmpty());
   EXPECT_EQ(desktop::BusyDepth(), 0);
 }
 
@@ -173,7 +186,90 @@ TEST(TestConnection, WhatLoginRaisesGoesOnAfterTheSessionQuit) {
                std::runtime_error);
   EXPECT_EQ(client.written, "USER bob\r\nQUIT\r\n");
   EXPECT_FALSE(session.Connected());
-  EXPECT_EQ(session.Port, "110") << "the test sets no port";
+}
+
+TEST(TestConnection, CopiesTheWholeAccountIntoTheSession) {
+  TServer account("pop.example.org", "bob", "secret", true);
+  account.Security = platform::Security::StartTls;
+  account.Port = 2110;
+  account.CertSha256 = kPin;
+  mail::TKelPOP session(std::make_unique<testsupport::MemoryTcpClient>("+OK ready\r\n", std::deque<std::string>{
+                                                                           "+OK\r\n", "+OK\r\n", "+OK bye\r\n"}),
+                        [] {});
+  session.Security = platform::Security::Tls;
+  config::TestConnection(session, account);
+  EXPECT_EQ(session.Host, "pop.example.org");
+  EXPECT_EQ(session.UserId, "bob");
+  EXPECT_EQ(session.Passwd, "secret");
+  EXPECT_EQ(session.Security, platform::Security::StartTls);
+  EXPECT_EQ(session.Port, "2110");
+  EXPECT_EQ(session.CertSha256, kPin);
+}
+
+TEST(TestConnection, FingerprintIsUpperCasePairsWithColons) {
+  EXPECT_EQ(config::FingerprintText(kPin),
+            "01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF");
+}
+
+// A server that speaks TLS from the first byte with a certificate of its own:
+// the handshake fails the way the real client reports it.
+class TlsRefusingClient : public testsupport::MemoryTcpClient {
+ public:
+  TlsRefusingClient(std::string fingerprint, bool untrusted, std::vector<std::string>& pins)
+      : MemoryTcpClient("", {}), fingerprint_(std::move(fingerprint)), untrusted_(untrusted), pins_(pins) {}
+  void StartTls(const std::string&, const std::string& pinnedSha256) override {
+    pins_.push_back(pinnedSha256);
+    throw platform::TlsError(text::Utf8ToCp1251("сертификат не заверен"), fingerprint_, untrusted_);
+  }
+
+ private:
+  std::string fingerprint_;
+  bool untrusted_;
+  std::vector<std::string>& pins_;
+};
+
+TEST_F(ConnectionTest, UntrustedCertificateIsShownAndPinnedOnlyWhenTheUserSaysSo) {
+  const QString question = QStringLiteral(
+      "Сертификат сервера не удалось проверить.\rSHA-256: "
+      "01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF\r"
+      "Доверять этому сертификату для этой учётной записи?");
+  struct Case {
+    const char* name;
+    const char* fingerprint;
+    bool untrusted;
+    bool answer;
+    bool asked;
+    std::string pinned;
+  } cases[] = {
+      {"trusted on request", kPin, true, true, true, kPin},
+      {"declined", kPin, true, false, true, ""},
+      {"another fault than trust", kPin, false, true, false, ""},
+      {"no certificate shown", "", true, true, false, ""},
+  };
+  for (const Case& c : cases) {
+    boxes_.Shown.clear();
+    boxes_.ConfirmAnswer = c.answer;
+    std::vector<std::string> pins;
+    TServer account("127.0.0.1", "bob", "secret", true);
+    account.Security = platform::Security::Tls;
+    account.Port = 995;
+    accounts_ = {account};
+    auto win = Open(accounts_, std::make_unique<TlsRefusingClient>(c.fingerprint, c.untrusted, pins));
+    win->BtnTestClick();
+    ASSERT_GE(boxes_.Shown.size(), 1u) << c.name;
+    EXPECT_EQ(boxes_.Shown[0].kind, "information") << c.name;
+    EXPECT_TRUE(boxes_.Shown[0].text.startsWith(Report("Подключение к серверу (127.0.0.1): Ошибка!\r"))) << c.name;
+    EXPECT_TRUE(boxes_.Shown[0].text.contains(QStringLiteral("сертификат не заверен"))) << c.name;
+    const std::vector<ShownBox> asked{boxes_.Shown[0], {"confirm", question}};
+    EXPECT_EQ(boxes_.Shown, c.asked ? asked : std::vector<ShownBox>{boxes_.Shown[0]}) << c.name;
+    EXPECT_EQ(win->WorkingAccounts()[0].CertSha256, c.pinned) << c.name;
+    EXPECT_EQ(accounts_[0].CertSha256, "") << c.name << ": only OK hands the pin over";
+
+    win->BtnTestClick();
+    EXPECT_EQ(pins, (std::vector<std::string>{"", c.pinned})) << c.name << ": the next test offers the pin";
+    win->OkBtnClick();
+    EXPECT_EQ(accounts_[0].CertSha256, c.pinned) << c.name;
+  }
 }
 
 }  // namespace

@@ -43,7 +43,8 @@ TMainSettings Options(int interval, bool showMain, bool showDialog, bool showSou
 
 bool SameOptions(const TMainSettings& a, const TMainSettings& b) {
   return a.Interval == b.Interval && a.ShowMain == b.ShowMain && a.ShowDialog == b.ShowDialog &&
-         a.ShowSound == b.ShowSound && a.DeleteConf == b.DeleteConf && a.ShowConfig == b.ShowConfig;
+         a.ShowSound == b.ShowSound && a.DeleteConf == b.DeleteConf && a.ShowConfig == b.ShowConfig &&
+         a.CacheMessages == b.CacheMessages;
 }
 
 TEST_F(OpenConfigWin, FillsTheControlsAndReadsThemBack) {
@@ -78,6 +79,20 @@ TEST_F(OpenConfigWin, FillsTheControlsAndReadsThemBack) {
   }
 }
 
+TEST_F(OpenConfigWin, TheCacheBoxShowsAndSetsCacheMessages) {
+  for (const bool cacheMessages : {false, true}) {
+    TAccountList accounts;
+    TConfigWin win(accounts, boxes_);
+    TMainSettings settings;
+    settings.CacheMessages = cacheMessages;
+    config::FillConfigWin(win, settings);
+    EXPECT_EQ(win.CacheMessages()->isChecked(), cacheMessages);
+    win.CacheMessages()->setChecked(!cacheMessages);
+    config::ReadConfigWin(win, settings);
+    EXPECT_EQ(settings.CacheMessages, !cacheMessages);
+  }
+}
+
 TEST_F(OpenConfigWin, OkTakesTheAccountsAndTheOptions) {
   TAccountList accounts = {TServer("a.org", "a", "1", true)};
   TMainSettings settings = Options(600000, false, true, true, true, true);
@@ -90,11 +105,14 @@ TEST_F(OpenConfigWin, OkTakesTheAccountsAndTheOptions) {
     win.Time()->setTime(QTime(0, 0, 30));
     win.ShowMain()->setChecked(true);
     win.ShowConfig()->setChecked(true);
+    win.CacheMessages()->setChecked(true);
     win.OkBtn()->click();
   });
   EXPECT_TRUE(config::OpenConfigWin(nullptr, accounts, settings, boxes_, platform::IniRegistryOpener(base_)));
   EXPECT_EQ(accounts, (TAccountList{TServer("a.org", "a", "1", true), TServer("b.org", "b", "", true)}));
-  EXPECT_TRUE(SameOptions(settings, Options(30000, true, true, true, true, false)));
+  TMainSettings expected = Options(30000, true, true, true, true, false);
+  expected.CacheMessages = true;
+  EXPECT_TRUE(SameOptions(settings, expected));
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -107,6 +125,7 @@ TEST_F(OpenConfigWin, CancelChangesNothing) {
     win.BtnDeleteClick();
     win.Time()->setTime(QTime(1, 0, 0));
     win.ShowSound()->setChecked(false);
+    win.CacheMessages()->setChecked(true);
     win.CancelBtn()->click();
   });
   EXPECT_FALSE(config::OpenConfigWin(nullptr, accounts, settings, boxes_, platform::IniRegistryOpener(base_)));

@@ -24,6 +24,9 @@ using config::TMainSettings;
 using config::TServer;
 using text::operator""_cp1251;
 
+constexpr const char* kPin = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+constexpr const char* kPinUpper = "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF";
+
 // An in-memory store that logs every operation in order.
 class LoggingStore : public platform::RegistryStore {
  public:
@@ -87,6 +90,7 @@ TEST_F(SettingsTest, FreshStartGivesTheDefaultsAndWritesNothing) {
   EXPECT_TRUE(settings.DeleteConf);
   EXPECT_TRUE(settings.ShowConfig);
   EXPECT_EQ(settings.Interval, 600000);
+  EXPECT_FALSE(settings.CacheMessages);
   EXPECT_FALSE(settings.WordWrap);
   EXPECT_EQ(settings.FilesViewHeight, 73);
   EXPECT_EQ(settings.Font, config::TFontSettings{});
@@ -135,6 +139,7 @@ TEST_F(SettingsTest, ReadingAndWritingFollowTheirFixedOrder) {
                            "delete TMainForm/Passwd",
                            "delete TMainForm/Password",
                            "read TMainForm/Time",
+                           "read TMainForm/CacheMessages",
                            "read Font/Name",
                            "read Font/Charset",
                            "read Font/Size",
@@ -160,7 +165,11 @@ TEST_F(SettingsTest, ReadingAndWritingFollowTheirFixedOrder) {
                            "write Servers/UserId0=" + config::ScrambleText("a"),
                            "write Servers/Passwd0=",
                            "write Servers/Checked0=0",
+                           "write Servers/Security0=0",
+                           "write Servers/Port0=110",
+                           "write Servers/CertSha2560=",
                            "write TMainForm/Time=600000",
+                           "write TMainForm/CacheMessages=0",
                            "write Font/Name=MS Sans Serif",
                            "write Font/Charset=1",
                            "write Font/Size=8",
@@ -181,6 +190,7 @@ TEST_F(SettingsTest, EverySettingComesBackAfterASave) {
   saved.DeleteConf = false;
   saved.ShowConfig = false;
   saved.Interval = 0;
+  saved.CacheMessages = true;
   saved.WordWrap = true;
   saved.FilesViewHeight = 140;
   saved.Font = {std::string("Шрифт"_cp1251), 204, 14, -16777208, config::kFontBold | config::kFontStrikeOut};
@@ -189,6 +199,11 @@ TEST_F(SettingsTest, EverySettingComesBackAfterASave) {
       TServer("mail.example.com", std::string("Пользователь"_cp1251), std::string("пароль \x01\x02 =;"_cp1251), false),
       TServer("10.0.0.1", "wv", "", true),
   };
+  saved.AccountList[0].Security = platform::Security::Tls;
+  saved.AccountList[0].Port = 995;
+  saved.AccountList[0].CertSha256 = kPin;
+  saved.AccountList[1].Security = platform::Security::StartTls;
+  saved.AccountList[1].Port = 65535;
   Save(saved);
   const TMainSettings restored = Restored();
   EXPECT_EQ(restored.ShowMain, saved.ShowMain);
@@ -197,6 +212,7 @@ TEST_F(SettingsTest, EverySettingComesBackAfterASave) {
   EXPECT_EQ(restored.DeleteConf, saved.DeleteConf);
   EXPECT_EQ(restored.ShowConfig, saved.ShowConfig);
   EXPECT_EQ(restored.Interval, saved.Interval);
+  EXPECT_EQ(restored.CacheMessages, saved.CacheMessages);
   EXPECT_EQ(restored.WordWrap, saved.WordWrap);
   EXPECT_EQ(restored.FilesViewHeight, saved.FilesViewHeight);
   EXPECT_EQ(restored.Font, saved.Font);
@@ -206,6 +222,61 @@ TEST_F(SettingsTest, EverySettingComesBackAfterASave) {
   EXPECT_EQ(Stored("Servers", "UserId0"), config::ScrambleText("bob"));
   EXPECT_EQ(Stored("Servers", "Passwd2"), "") << "an empty password is an empty value";
   EXPECT_EQ(Stored("Servers", "Checked1"), "0");
+  EXPECT_EQ(Stored("Servers", "Security0"), "1");
+  EXPECT_EQ(Stored("Servers", "Security1"), "2");
+  EXPECT_EQ(Stored("Servers", "Security2"), "0");
+  EXPECT_EQ(Stored("Servers", "Port0"), "995");
+  EXPECT_EQ(Stored("Servers", "CertSha2560"), kPin);
+  EXPECT_EQ(Stored("Servers", "CertSha2561"), "");
+}
+
+// Files written before an account had a security, a port or a pin, and
+// hand-edited values that make no sense, read as a plain connection to 110.
+TEST_F(SettingsTest, SecurityPortAndPinReadAsTheirDefaultsWhenMissingOrOutOfRange) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<const char*, std::string>> values;  // of account 0
+    platform::Security security;
+    int port;
+    std::string pin;
+  } cases[] = {
+      {"missing", {}, platform::Security::None, 110, ""},
+      {"plain", {{"Security0", "0"}, {"Port0", "110"}}, platform::Security::None, 110, ""},
+      {"SSL/TLS", {{"Security0", "1"}, {"Port0", "995"}, {"CertSha2560", kPin}}, platform::Security::Tls, 995, kPin},
+      {"STLS", {{"Security0", "2"}, {"Port0", "1"}}, platform::Security::StartTls, 1, ""},
+      {"highest port", {{"Port0", "65535"}}, platform::Security::None, 65535, ""},
+      {"security beyond the choices", {{"Security0", "3"}}, platform::Security::None, 110, ""},
+      {"negative security", {{"Security0", "-1"}}, platform::Security::None, 110, ""},
+      {"security not a number", {{"Security0", "tls"}}, platform::Security::None, 110, ""},
+      {"port zero", {{"Port0", "0"}}, platform::Security::None, 110, ""},
+      {"port too high", {{"Port0", "65536"}}, platform::Security::None, 110, ""},
+      {"negative port", {{"Port0", "-995"}}, platform::Security::None, 110, ""},
+      {"port not a number", {{"Port0", "pop3s"}}, platform::Security::None, 110, ""},
+      {"pin too short", {{"CertSha2560", std::string(kPin).substr(1)}}, platform::Security::None, 110, ""},
+      {"pin not hex", {{"CertSha2560", "g" + std::string(kPin).substr(1)}}, platform::Security::None, 110, ""},
+      {"upper-case pin", {{"CertSha2560", kPinUpper}}, platform::Security::None, 110, kPin},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(base_ / "Software");
+    {
+      auto store = Store();
+      store.WriteInteger("Servers", "Count", 2);
+      store.WriteString("Servers", "Host0", "pop.a.ru");
+      store.WriteString("Servers", "UserId0", config::ScrambleText("a"));
+      store.WriteString("Servers", "Host1", "pop.b.ru");
+      store.WriteString("Servers", "UserId1", config::ScrambleText("b"));
+      store.WriteString("Servers", "Security1", "1");
+      store.WriteString("Servers", "Port1", "995");
+      for (const auto& [name, value] : c.values) store.WriteString("Servers", name, value);
+    }
+    const TMainSettings settings = Restored();
+    ASSERT_EQ(settings.AccountList.size(), 2u) << c.name;
+    EXPECT_EQ(settings.AccountList[0].Security, c.security) << c.name;
+    EXPECT_EQ(settings.AccountList[0].Port, c.port) << c.name;
+    EXPECT_EQ(settings.AccountList[0].CertSha256, c.pin) << c.name;
+    EXPECT_EQ(settings.AccountList[1].Security, platform::Security::Tls) << c.name << ": values are per account";
+    EXPECT_EQ(settings.AccountList[1].Port, 995) << c.name;
+  }
 }
 
 TEST_F(SettingsTest, OlderSingleAccountMovesToTheFrontAndItsValuesAreDeleted) {

@@ -54,6 +54,12 @@ void WriteFile(const fs::path& path, const std::string& content) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
+std::string SslSettings(const std::optional<DovecotTls>& tls) {
+  if (!tls) return "ssl = no\n";
+  return "ssl = yes\nssl_cert = <" + tls->certFile +
+         "\nssl_key = <" + tls->keyFile + "\n";
+}
+
 std::string UserName(uid_t uid) {
   const passwd* entry = ::getpwuid(uid);
   if (entry == nullptr) throw std::runtime_error("no user for uid " + std::to_string(uid));
@@ -62,7 +68,7 @@ std::string UserName(uid_t uid) {
 
 }  // namespace
 
-DovecotServer::DovecotServer(std::vector<MailboxUser> users) {
+DovecotServer::DovecotServer(std::vector<MailboxUser> users, std::optional<DovecotTls> tls) {
   char pattern[] = "/tmp/tessaro-dovecot-XXXXXX";
   if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
   root_ = pattern;
@@ -77,7 +83,11 @@ DovecotServer::DovecotServer(std::vector<MailboxUser> users) {
     mailGid_ = ::getegid();
   }
   port_ = FreePort();
-  WriteConfiguration(users);
+  if (tls) {
+    do securePort_ = FreePort();
+    while (securePort_ == port_);
+  }
+  WriteConfiguration(users, tls);
   for (const auto& user : users) WriteMaildir(user);
   Start();
 }
@@ -94,7 +104,7 @@ DovecotServer::~DovecotServer() {
   fs::remove_all(root_, ignored);
 }
 
-void DovecotServer::WriteConfiguration(const std::vector<MailboxUser>& users) {
+void DovecotServer::WriteConfiguration(const std::vector<MailboxUser>& users, const std::optional<DovecotTls>& tls) {
   const bool root = ::geteuid() == 0;
   const std::string internalUser = root ? "dovecot" : UserName(::geteuid());
   const std::string loginUser = root ? "dovenull" : internalUser;
@@ -108,7 +118,7 @@ void DovecotServer::WriteConfiguration(const std::vector<MailboxUser>& users) {
          << "base_dir = " << root_ << "/run\n"
          << "state_dir = " << root_ << "/state\n"
          << "log_path = " << root_ << "/dovecot.log\n"
-         << "ssl = no\n"
+         << SslSettings(tls)
          << "disable_plaintext_auth = no\n"
          << "auth_mechanisms = plain\n"
          << "first_valid_uid = 1\n"
@@ -119,7 +129,7 @@ void DovecotServer::WriteConfiguration(const std::vector<MailboxUser>& users) {
          << "userdb {\n  driver = static\n  args = uid=" << mailUid_ << " gid=" << mailGid_ << " home=" << root_
          << "/mail/%u\n}\n"
          << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    port = " << port_
-         << "\n  }\n  inet_listener pop3s {\n    port = 0\n  }\n}\n"
+         << "\n  }\n  inet_listener pop3s {\n    port = " << securePort_ << "\n  }\n}\n"
          << "service anvil {\n  chroot =\n}\n"
          << "service imap-login {\n  chroot =\n}\n";
   WriteFile(fs::path(root_) / "dovecot.conf", config.str());
@@ -155,7 +165,7 @@ void DovecotServer::Start() {
 
 void DovecotServer::WaitUntilListening() {
   for (int i = 0; i < 200; ++i) {
-    if (Accepts(port_)) return;
+    if (Accepts(port_) && (securePort_ == 0 || Accepts(securePort_))) return;
     if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
       pid_ = -1;
       throw std::runtime_error("dovecot ended at start:\n" + Log());
@@ -171,6 +181,15 @@ std::size_t DovecotServer::MessagesStored(const std::string& user) const {
   for (const char* sub : {"cur", "new"})
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(maildir / sub)) ++count;
   return count;
+}
+
+void DovecotServer::Deliver(const std::string& user, const std::string& message) {
+  const fs::path maildir = fs::path(root_) / "mail" / user / "Maildir";
+  const std::string name = std::to_string(1800000000 + MessagesStored(user)) + ".M0P1.tessaro";
+  // Written aside and renamed in, so the server never sees half a message.
+  WriteFile(maildir / "tmp" / name, message);
+  ::chown((maildir / "tmp" / name).c_str(), mailUid_, mailGid_);
+  fs::rename(maildir / "tmp" / name, maildir / "new" / name);
 }
 
 std::string DovecotServer::Log() const {
