@@ -1,4 +1,5 @@
 #include "app/attachment_commands.h"
+#include "app/private_temp_folder.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -28,7 +29,7 @@ bool OpenWithDesktop(const std::filesystem::path& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(path)));
 }
 
-std::filesystem::path TempFolder() { return ToPath(QDir::tempPath()); }
+std::filesystem::path TempFolder() { return PrivateTempFolder(ToPath(QDir::tempPath())); }
 
 }  // namespace
 
