@@ -6,7 +6,13 @@
 
 namespace mail {
 
-Lines CutLines(std::string_view text) {
+namespace {
+
+constexpr std::size_t kLinesBetweenPumps = 4096;
+
+}  // namespace
+
+Lines CutLines(std::string_view text, const platform::EventPump& pump) {
   Lines lines;
   // Sized once: a lone CR is rare enough to cost at most a regrowth.
   lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
@@ -21,14 +27,15 @@ Lines CutLines(std::string_view text) {
     const auto* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(newline - start)));
     const char* stop = cr != nullptr ? cr : newline;
     lines.emplace_back(start, stop);
+    if (pump && lines.size() % kLinesBetweenPumps == 0) pump();
     if (stop == end) break;
     start = stop + (cr != nullptr && cr + 1 == newline ? 2 : 1);
   }
   return lines;
 }
 
-SplitMessage SplitRetrReply(std::string_view reply) {
-  Lines lines = CutLines(reply);
+SplitMessage SplitRetrReply(std::string_view reply, const platform::EventPump& pump) {
+  Lines lines = CutLines(reply, pump);
   // The first line is the "+OK" status line, the last the terminating ".".
   if (lines.size() > 1) lines.pop_back();
   const std::size_t first = lines.empty() ? 0 : 1;

@@ -4,12 +4,14 @@
 #include <string_view>
 
 #include "mail/lines.h"
+#include "platform/event_pump.h"
 
 namespace mail {
 
 // Cuts text into lines at CR LF, at a lone CR and at a lone LF; a final line
-// break yields no empty line after it.
-Lines CutLines(std::string_view text);
+// break yields no empty line after it. A large text takes a while: `pump`
+// is called every few thousand lines.
+Lines CutLines(std::string_view text, const platform::EventPump& pump = {});
 
 struct SplitMessage {
   Lines headers;  // the header lines and the empty line that ends them; none when no line is empty
@@ -18,6 +20,6 @@ struct SplitMessage {
 
 // From the whole reply (status line to terminator): drops the status line and
 // the final ".", splits headers from body and unstuffs the body.
-SplitMessage SplitRetrReply(std::string_view reply);
+SplitMessage SplitRetrReply(std::string_view reply, const platform::EventPump& pump = {});
 
 }  // namespace mail

@@ -14,7 +14,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kPollSliceMs = 200;     // readability is polled in slices so events keep flowing
+// Readability is polled in slices so events keep flowing; short enough that
+// the window never goes 50 ms without serving them.
+constexpr int kPollSliceMs = 20;
 constexpr std::size_t kReadSize = 1024;
 // A status line is a few dozen bytes; a server that sends a megabyte without a
 // line break is broken or hostile.

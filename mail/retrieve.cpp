@@ -78,15 +78,15 @@ void TKelPOP::ReportRetrieveProgress(std::size_t received, std::uint16_t& thresh
 std::unique_ptr<TKelMsg> TKelPOP::ParseMessage(std::string reply) {
   LastParseError.clear();
   if (!KeepUnparsableMessages) {
-    SplitMessage split = SplitRetrReply(reply);
+    SplitMessage split = SplitRetrReply(reply, eventPump_);
     reply = std::string();  // the lines hold it all now
     return BuildMessage(std::move(split), true);
   }
   try {
-    return BuildMessage(SplitRetrReply(reply), true);
+    return BuildMessage(SplitRetrReply(reply, eventPump_), true);
   } catch (const MailError& error) {
     LastParseError = error.what();
-    return BuildMessage(SplitRetrReply(reply), false);
+    return BuildMessage(SplitRetrReply(reply, eventPump_), false);
   }
 }
 

@@ -2,8 +2,8 @@
 // after every base64 quad. Most calls only count; the clock is read every so
 // many calls, and the wrapped pump runs at most once per interval. How many
 // calls go between two clock readings adapts to the caller: a dense caller
-// reads the clock rarely, a sparse one (a wait loop polling the network every
-// 200 ms) on every call, so its events are never held back for long.
+// reads the clock rarely, a sparse one (a wait loop polling the network
+// every 20 ms) on every call, so its events are never held back for long.
 #pragma once
 
 #include <chrono>

@@ -34,4 +34,18 @@ TEST(MessageLines, ZeroByteDoesNotCutTheMessage) {
   EXPECT_THAT(split.body, ElementsAre(std::string("be\0fore", 7), "after"));
 }
 
+// A large message keeps the window served while it is cut, and cuts the same.
+TEST(MessageLines, LargeReplyPumpsEventsWhileItIsCut) {
+  std::string reply = "+OK\r\nSubject: big\r\n\r\n";
+  for (int i = 0; i < 20000; ++i) reply += "line " + std::to_string(i) + "\r\n";
+  reply += ".\r\n";
+  int pumps = 0;
+  const auto pumped = mail::SplitRetrReply(reply, [&] { ++pumps; });
+  EXPECT_GE(pumps, 4);
+  const auto plain = mail::SplitRetrReply(reply);
+  EXPECT_EQ(pumped.headers, plain.headers);
+  EXPECT_EQ(pumped.body, plain.body);
+  EXPECT_EQ(plain.body.size(), 20000u);
+}
+
 }  // namespace
