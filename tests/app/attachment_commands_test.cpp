@@ -325,7 +325,7 @@ TEST_F(AttachmentCommandsTest, SaveThatCannotWriteRaisesAndEndsTheBusyState) {
   EXPECT_EQ(desktop::BusyDepth(), 0);
 }
 
-TEST(DesktopAttachmentServices, TemporaryFolderIsTheSystems) {
+TEST(DesktopAttachmentServices, ViewFolderIsOursInsideTheSystemsTemporaryFolder) {
   TempDir folder;
   const std::optional<QByteArray> previous =
       qEnvironmentVariableIsSet("TMPDIR") ? std::optional(qgetenv("TMPDIR")) : std::nullopt;
@@ -336,7 +336,7 @@ TEST(DesktopAttachmentServices, TemporaryFolderIsTheSystems) {
   else
     qunsetenv("TMPDIR");
 
-  EXPECT_EQ(found, folder.Path());
+  EXPECT_EQ(found, folder.Path() / ("tessaro-" + std::to_string(::getuid())));
 }
 
 struct HintCase {

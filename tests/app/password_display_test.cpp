@@ -44,13 +44,15 @@ const Failure kFailures[] = {
      [](auto&, std::unique_ptr<FakePop3Server>& fake) {
        fake = std::make_unique<FakePop3Server>(
            std::vector<Step>{Server("+OK ready\r\n"), Client("USER bob\r\n"), Server("+OK\r\n"),
-                             Client("PASS " + std::string(kPassword) + "\r\n"), Server("+OK\r\n"), Drop()});
+                             Client("PASS " + std::string(kPassword) + "\r\n"), Server("+OK\r\n"),
+                             Client("STAT\r\n"), Drop()});
        return fake->Port();
      }},
     {"server answers garbage",
      [](auto&, std::unique_ptr<FakePop3Server>& fake) {
        fake = std::make_unique<FakePop3Server>(
-           std::vector<Step>{Server("+OK ready\r\n"), Client("USER bob\r\n"), Server("\x01\xFFgarbage\r\n"), Drop()});
+           std::vector<Step>{Server("+OK ready\r\n"), Client("USER bob\r\n"), Server("\x01\xFFgarbage\r\n"),
+                             Client("PASS " + std::string(kPassword) + "\r\n"), Server("-ERR \x01\xFFgarbage\r\n")});
        return fake->Port();
      }},
 };
