@@ -7,7 +7,6 @@
 // out: it does not depend on what the pass downloads. A pass over an empty
 // mailbox shows the part of any pass that no cache can save.
 #include <QApplication>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -20,11 +19,8 @@
 
 #include "app/main_form.h"
 #include "bench/large_messages.h"
-#include "config/main_settings.h"
-#include "desktop/message_boxes.h"
-#include "platform/ini_registry_store.h"
-#include "platform/posix_tcp_client.h"
-#include "platform/seen_ids_store.h"
+#include "bench/main_form_setup.h"
+#include "config/server.h"
 #include "tests/support/dovecot_server.h"
 
 namespace {
@@ -32,20 +28,7 @@ namespace {
 constexpr int kSmallMessages = 296;
 constexpr int kLargeMessages = 4;
 constexpr std::size_t kAttachmentBytes = 3 * 1024 * 1024;
-constexpr const char* kKeyPath = "Software\\tessaro";
 constexpr int kRuns = 5;
-
-class PrintedMessageBoxes : public desktop::MessageBoxes {
- public:
-  bool Confirm(QWidget*, const QString& text) override {
-    Information(nullptr, text);
-    return false;
-  }
-  void Error(QWidget*, const QString& text) override { Information(nullptr, text); }
-  void Information(QWidget*, const QString& text) override {
-    std::fprintf(stderr, "message box: %s\n", text.toStdString().c_str());
-  }
-};
 
 std::vector<std::string> Mailbox() {
   std::vector<std::string> messages;
@@ -59,21 +42,6 @@ std::vector<std::string> Mailbox() {
       messages.push_back(bench::MessageWithBase64Attachment(kAttachmentBytes));
   }
   return messages;
-}
-
-app::MainFormServices Services(const std::string& folder) {
-  app::MainFormServices services;
-  services.TcpClient = std::make_unique<platform::PosixTcpClient>();
-  services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(folder + "/state");
-  services.MessageBoxes = std::make_shared<PrintedMessageBoxes>();
-  services.Sleep = [](std::chrono::milliseconds) {};
-  services.RegistryOpener = [folder](const std::string&) {
-    return std::make_unique<platform::IniRegistryStore>(folder, kKeyPath);
-  };
-  services.HasAudioOutput = [] { return false; };
-  services.OpenConfigDialog = [](auto&&...) { return false; };
-  services.TrayAvailable = [] { return true; };
-  return services;
 }
 
 double TimedPass(app::TMainForm& form) {
@@ -104,24 +72,14 @@ int main(int argc, char** argv) {
   QTemporaryDir folder;
   const std::vector<std::string> messages = Mailbox();
   testsupport::DovecotServer server({{"bob", "secret", messages}, {"empty", "secret", {}}});
-  {
-    // A first start with no account: the window comes up without a pass of substance.
-    platform::IniRegistryStore store(folder.path().toStdString(), kKeyPath);
-    config::TMainSettings settings;
-    settings.ShowConfig = false;
-    config::SaveMainSettings(store, settings);
-  }
-  app::TMainForm form(Services(folder.path().toStdString()));
-  form.FormCreate();
-  config::TServer account("127.0.0.1", "bob", "secret", true);
-  account.Port = server.Port();
+  const std::unique_ptr<app::TMainForm> started = bench::StartMainForm(folder.path().toStdString());
+  app::TMainForm& form = *started;
+  const config::TServer account = bench::LocalAccount("bob", server.Port());
   form.AccountList() = {account};
 
   bool complete = true;
   // What any pass costs: connection, login, STAT, LAST, UIDL, QUIT.
-  config::TServer empty("127.0.0.1", "empty", "secret", true);
-  empty.Port = server.Port();
-  form.AccountList() = {empty};
+  form.AccountList() = {bench::LocalAccount("empty", server.Port())};
   const double emptyPass = MedianPass(form, true, 0, complete);
   form.AccountList() = {account};
   const double first = MedianPass(form, false, messages.size(), complete);

@@ -27,28 +27,10 @@
 #include <vector>
 
 #include "app/main_form.h"
-#include "config/main_settings.h"
-#include "desktop/message_boxes.h"
-#include "platform/ini_registry_store.h"
-#include "platform/posix_tcp_client.h"
-#include "platform/seen_ids_store.h"
+#include "bench/main_form_setup.h"
 #include "tests/support/dovecot_server.h"
 
 namespace {
-
-constexpr const char* kKeyPath = "Software\\tessaro";
-
-class PrintedMessageBoxes : public desktop::MessageBoxes {
- public:
-  bool Confirm(QWidget*, const QString& text) override {
-    Information(nullptr, text);
-    return false;
-  }
-  void Error(QWidget*, const QString& text) override { Information(nullptr, text); }
-  void Information(QWidget*, const QString& text) override {
-    std::fprintf(stderr, "message box: %s\n", text.toStdString().c_str());
-  }
-};
 
 // The maildir's messages in file name order, which is the order Dovecot numbers them in.
 std::vector<std::string> ReadMaildir(const std::filesystem::path& maildir) {
@@ -63,21 +45,6 @@ std::vector<std::string> ReadMaildir(const std::filesystem::path& maildir) {
     messages.push_back(text.str());
   }
   return messages;
-}
-
-app::MainFormServices Services(const std::string& folder) {
-  app::MainFormServices services;
-  services.TcpClient = std::make_unique<platform::PosixTcpClient>();
-  services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(folder + "/state");
-  services.MessageBoxes = std::make_shared<PrintedMessageBoxes>();
-  services.Sleep = [](std::chrono::milliseconds) {};
-  services.RegistryOpener = [folder](const std::string&) {
-    return std::make_unique<platform::IniRegistryStore>(folder, kKeyPath);
-  };
-  services.HasAudioOutput = [] { return false; };
-  services.OpenConfigDialog = [](auto&&...) { return false; };
-  services.TrayAvailable = [] { return true; };
-  return services;
 }
 
 struct Gap {
@@ -105,17 +72,9 @@ int main(int argc, char** argv) {
   QTemporaryDir folder;
   const std::vector<std::string> messages = ReadMaildir(argv[1]);
   testsupport::DovecotServer server({{"bob", "secret", messages}});
-  {
-    platform::IniRegistryStore store(folder.path().toStdString(), kKeyPath);
-    config::TMainSettings settings;
-    settings.ShowConfig = false;
-    config::SaveMainSettings(store, settings);
-  }
-  app::TMainForm form(Services(folder.path().toStdString()));
-  form.FormCreate();
-  config::TServer account("127.0.0.1", "bob", "secret", true);
-  account.Port = server.Port();
-  form.AccountList() = {account};
+  const std::unique_ptr<app::TMainForm> started = bench::StartMainForm(folder.path().toStdString());
+  app::TMainForm& form = *started;
+  form.AccountList() = {bench::LocalAccount("bob", server.Port())};
 
   QElapsedTimer clock;
   std::vector<Gap> gaps;

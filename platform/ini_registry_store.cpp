@@ -1,7 +1,6 @@
 #include "platform/ini_registry_store.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,8 @@
 #include <utility>
 
 #include "platform/cp1251.h"
+#include "platform/home_folder.h"
+#include "platform/private_files.h"
 
 namespace platform {
 
@@ -184,43 +185,6 @@ Loaded ReadFile(const std::string& path, std::string& text) {
   }
 }
 
-bool CreateFolders(const std::string& folder) {
-  for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-    const std::string prefix = folder.substr(0, slash);
-    struct stat status;
-    if (::mkdir(prefix.c_str(), 0700) != 0 && (::stat(prefix.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)))
-      return false;
-    if (slash == std::string::npos) return true;
-  }
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// The old file stays whole until the rename, which replaces it in one step.
-bool ReplaceFile(const std::string& folder, const std::string& path, std::string_view data) {
-  std::string temporary = path + ".XXXXXX";
-  FileDescriptor file(::mkstemp(temporary.data()));
-  if (file.Get() < 0) return false;
-  const bool written = ::fchmod(file.Get(), 0600) == 0 && WriteAll(file.Get(), data) && ::fsync(file.Get()) == 0;
-  if (!file.Close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  // The rename itself lasts once the folder is on disk; a folder that cannot be
-  // synced still holds the new file.
-  FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory.Get() >= 0) ::fsync(directory.Get());
-  return true;
-}
-
 std::vector<std::string> KeyParts(const std::string& keyPath) {
   std::vector<std::string> parts;
   for (std::size_t start = 0; start <= keyPath.size();) {
@@ -234,12 +198,6 @@ std::vector<std::string> KeyParts(const std::string& keyPath) {
   }
   if (parts.empty()) throw RegistryError(CreateKeyError(keyPath));
   return parts;
-}
-
-std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home && *home) return home;
-  const passwd* user = ::getpwuid(::getuid());
-  return user && user->pw_dir ? user->pw_dir : "";
 }
 
 }  // namespace
@@ -295,8 +253,9 @@ void IniRegistryStore::DeleteValue(std::string_view section, std::string_view na
 }
 
 void IniRegistryStore::Store(std::vector<Section> sections, const std::string& errorText) {
-  if (unreadable_ || !CreateFolders(folder_) || !ReplaceFile(folder_, filePath_, FormatIni(sections)))
+  if (unreadable_ || !CreatePrivateFolders(folder_) || !ReplacePrivateFile(filePath_, FormatIni(sections)))
     throw RegistryError(errorText);
+  SyncFolder(folder_);
   sections_ = std::move(sections);
 }
 

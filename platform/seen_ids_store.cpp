@@ -1,12 +1,8 @@
 #include "platform/seen_ids_store.h"
 
-#include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +10,9 @@
 #include <iterator>
 #include <string_view>
 #include <utility>
+
+#include "platform/home_folder.h"
+#include "platform/private_files.h"
 
 namespace platform {
 
@@ -52,45 +51,6 @@ std::set<std::string> ParseRecord(std::string_view record) {
   return ids;
 }
 
-std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home && *home) return home;
-  const passwd* user = ::getpwuid(::getuid());
-  return user && user->pw_dir ? user->pw_dir : "";
-}
-
-bool MakeFolder(const std::string& folder) {
-  for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-    const std::string prefix = folder.substr(0, slash);
-    struct stat status;
-    if (::mkdir(prefix.c_str(), 0700) != 0 && (::stat(prefix.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)))
-      return false;
-    if (slash == std::string::npos) return ::chmod(folder.c_str(), 0700) == 0;
-  }
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// The old record stays whole until the rename, which replaces it in one step.
-bool ReplaceFile(const std::string& path, std::string_view data) {
-  std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  const bool written = ::fchmod(fd, 0600) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
-  if (::close(fd) != 0 || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 FileSeenIdsStore::FileSeenIdsStore(std::string folder) : folder_(std::move(folder)) {}
@@ -117,7 +77,9 @@ bool FileSeenIdsStore::Save(const MailboxKey& mailbox, const std::set<std::strin
     record += id;
     record += '\n';
   }
-  return MakeFolder(folder_) && ReplaceFile(FileOf(mailbox), record);
+  // A folder that exists already is closed to others as well.
+  return CreatePrivateFolders(folder_) && ::chmod(folder_.c_str(), 0700) == 0 &&
+         ReplacePrivateFile(FileOf(mailbox), record);
 }
 
 std::string FileSeenIdsStore::DefaultFolder() {

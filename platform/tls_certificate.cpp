@@ -5,6 +5,7 @@
 #include <openssl/x509_vfy.h>
 
 #include "platform/cp1251.h"
+#include "platform/hex_text.h"
 
 namespace platform {
 
@@ -15,13 +16,7 @@ std::string CertificateSha256(X509* certificate) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
   if (X509_digest(certificate, EVP_sha256(), digest, &length) != 1) return {};
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned int i = 0; i < length; ++i) {
-    hex += kHex[digest[i] >> 4];
-    hex += kHex[digest[i] & 0x0f];
-  }
-  return hex;
+  return LowerHex({digest, length});
 }
 
 bool MatchesPin(const std::string& fingerprint, const std::string& pinned) {

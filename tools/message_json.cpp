@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 
 #include "platform/cp1251.h"
+#include "platform/hex_text.h"
 
 namespace tools {
 
@@ -24,13 +25,7 @@ std::string Sha256Hex(const std::string& bytes) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
   EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr);
-  static const char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned int i = 0; i < length; ++i) {
-    hex += kHex[digest[i] >> 4];
-    hex += kHex[digest[i] & 15];
-  }
-  return hex;
+  return platform::LowerHex({digest, length});
 }
 
 nlohmann::json MessageJson(std::uint32_t number, std::int32_t size, const mail::TKelMsg& message,

@@ -11,7 +11,6 @@
 
 #include "app/main_form.h"
 #include "mail/pop3_session.h"
-#include "platform/posix_tcp_client.h"
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dovecot_server.h"
 
@@ -118,20 +117,6 @@ const SecondPassCase kSecondPassCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(CachedPass, SecondPassTest, ::testing::ValuesIn(kSecondPassCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// Deletes message `number` of `user` with a session of its own, as another mail program would.
-void DeleteElsewhere(int port, const std::string& user, const std::string& password, std::uint32_t number) {
-  mail::TKelPOP session(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
-  session.Host = "127.0.0.1";
-  session.Port = std::to_string(port);
-  session.UserId = user;
-  session.Passwd = password;
-  session.Connect();
-  ASSERT_TRUE(session.Login());
-  session.CountNew();
-  session.DeleteMsg(number);
-  session.Quit();
-}
 
 TEST_F(CachedPassTest, AnUnknownMessageIsFetchedInItsPlaceAndADeletedOneIsGone) {
   DovecotServer server({{"bob", "secret", Mailbox(4)}});

@@ -19,7 +19,6 @@
 #include "app/new_mes_win.h"
 #include "desktop/qor_status_bar.h"
 #include "mail/pop3_session.h"
-#include "platform/posix_tcp_client.h"
 #include "platform/seen_ids_store.h"
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dovecot_server.h"
@@ -38,20 +37,6 @@ std::vector<std::string> Numbered(const std::string& prefix, int count) {
 }
 
 std::string Status(app::TMainForm& form) { return form.QorStatusBar1()->SimpleText().toStdString(); }
-
-// Deletes message `number` of `user` with a session of its own, as another mail program would.
-void DeleteElsewhere(int port, const std::string& user, const std::string& password, std::uint32_t number) {
-  mail::TKelPOP session(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
-  session.Host = "127.0.0.1";
-  session.Port = std::to_string(port);
-  session.UserId = user;
-  session.Passwd = password;
-  session.Connect();
-  ASSERT_TRUE(session.Login());
-  session.CountNew();
-  session.DeleteMsg(number);
-  session.Quit();
-}
 
 TEST_F(MainFormTest, TwoAccountsComeInListOrderEachInServerOrder) {
   const std::vector<std::string> anna = {Message("x@example.org", "anna 1", "One."),

@@ -1,6 +1,7 @@
 // The main window under test: its settings in a temporary folder, message
 // boxes that the test answers, waits that are only recorded, no sound device,
-// and scripted POP3 peers built from raw messages.
+// scripted POP3 peers built from raw messages, and a session that deletes
+// behind the window's back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -22,6 +24,7 @@
 #include "config/main_settings.h"
 #include "desktop/message_boxes.h"
 #include "desktop/qor_status_bar.h"
+#include "mail/pop3_session.h"
 #include "platform/ini_registry_store.h"
 #include "platform/posix_tcp_client.h"
 #include "platform/seen_ids_store.h"
@@ -155,6 +158,20 @@ inline std::vector<Step> PassScript(const std::vector<std::string>& messages, co
   script.push_back(Client("QUIT\r\n"));
   script.push_back(Server("+OK bye\r\n"));
   return script;
+}
+
+// Deletes message `number` of `user` with a session of its own, as another mail program would.
+inline void DeleteElsewhere(int port, const std::string& user, const std::string& password, std::uint32_t number) {
+  mail::TKelPOP session(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
+  session.Host = "127.0.0.1";
+  session.Port = std::to_string(port);
+  session.UserId = user;
+  session.Passwd = password;
+  session.Connect();
+  ASSERT_TRUE(session.Login());
+  session.CountNew();
+  session.DeleteMsg(number);
+  session.Quit();
 }
 
 class MainFormTest : public ::testing::Test {

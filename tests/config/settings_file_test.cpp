@@ -2,13 +2,11 @@
 // damaged file, from which the program still starts with what can be read.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 #include <string>
 
@@ -20,21 +18,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::IniRegistryStore;
+using testsupport::Mode;
 using testsupport::ReadFile;
 using testsupport::TempDir;
+using testsupport::WriteText;
 
 constexpr const char* kKey = "Software\\tessaro";
-
-void WriteText(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-mode_t Mode(const fs::path& path) {
-  struct stat status {};
-  EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
-  return status.st_mode & 07777;
-}
 
 TEST(SettingsFile, LooseModeIsTightenedWhenTheFileIsLoaded) {
   TempDir base;

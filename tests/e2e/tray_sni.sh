@@ -20,6 +20,7 @@ fi
 
 readonly binary=$(realpath "$1")
 readonly screenshots=$2
+readonly here=$(dirname "$(realpath "$0")")
 readonly main_title='Tessaro \(POP3\).*'
 readonly host=gtk-sni-tray-standalone
 mkdir -p "$screenshots"
@@ -27,59 +28,13 @@ mkdir -p "$screenshots"
 work=$(mktemp -d /tmp/tessaro-sni-XXXXXX)
 pids=()
 
-xdo() { timeout 10 xdotool "$@"; }
+readonly failure_screenshot=sni-failure.png
+dump_logs() { tail_logs "$work"/*.log; }
+# shellcheck source=common.sh source-path=SCRIPTDIR
+source "$here/common.sh"
 
-dump_logs() {
-  local file
-  for file in "$work"/*.log; do
-    [[ -s $file ]] && { echo "---- $file"; tail -n 40 "$file"; }
-  done
-  return 0
-}
-
-fail() {
-  trap - ERR
-  echo "FAIL: $*" >&2
-  [[ -n ${DISPLAY:-} ]] && import -window root "$screenshots/sni-failure.png" 2>/dev/null || true
-  dump_logs >&2
-  exit 1
-}
-
-alive() { kill -0 "$1" 2>/dev/null; }
-
-# Every process started here ends here, the latest first.
-cleanup() {
-  local index pid
-  for ((index = ${#pids[@]} - 1; index >= 0; --index)); do
-    pid=${pids[index]}
-    alive "$pid" || continue
-    kill -TERM "$pid" 2>/dev/null || true
-    for _ in {1..50}; do alive "$pid" || break; sleep 0.1; done
-    kill -KILL "$pid" 2>/dev/null || true
-  done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM HUP
-trap 'fail "line $LINENO: \"$BASH_COMMAND\" failed"' ERR
-
-# wait_until SECONDS WHAT COMMAND...: COMMAND succeeds within SECONDS.
-wait_until() {
-  local seconds=$1 what=$2
-  shift 2
-  local deadline=$((SECONDS + seconds))
-  until "$@"; do
-    ((SECONDS < deadline)) || fail "no $what within ${seconds} s"
-    sleep 0.1
-  done
-}
-
-visible_window() { { xdo search --onlyvisible --name "^$1\$" 2>/dev/null || true; } | head -n 1; }
 visible_windows_named() { { xdo search --onlyvisible --name "^$1\$" 2>/dev/null || true; } | wc -l; }
 more_windows_named() { (($(visible_windows_named "$1") > $2)); }
-has_window() { [[ -n $(visible_window "$1") ]]; }
-no_window() { [[ -z $(visible_window "$1") ]]; }
 
 bus_has() {
   dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.ListNames 2>/dev/null |
@@ -92,11 +47,6 @@ item_registered() {
     string:RegisteredStatusNotifierItems 2>/dev/null | grep -q 'string ":'
 }
 
-# Window geometry as X Y WIDTH HEIGHT.
-geometry() {
-  xdo getwindowgeometry --shell "$1" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ {printf "%s ", $2}'
-}
-
 # The host packs items from the right end of its bar; ours is the only one.
 icon_center() {
   local x y w h
@@ -107,7 +57,7 @@ icon_center() {
 click_icon() {
   local x y
   read -r x y <<<"$(icon_center)"
-  xdo mousemove "$x" "$y" sleep 0.2 click "$1"
+  click_at "$x" "$y" "$1"
 }
 
 # Right click, then the first enabled item of the menu the host draws: of
@@ -123,10 +73,7 @@ menu_first_enabled_item() {
 }
 
 start_desktop() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-  pids+=($!)
-  wait_until 10 "Xvfb display" test -s "$work/display"
-  export DISPLAY=:$(head -n 1 "$work/display")
+  start_xvfb
   status-notifier-watcher >"$work/watcher.log" 2>&1 &
   pids+=($!)
   wait_until 10 "StatusNotifierWatcher on the bus" bus_has org.kde.StatusNotifierWatcher

@@ -10,7 +10,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -19,8 +18,10 @@
 
 namespace {
 
+using testsupport::Mode;
 using testsupport::ReadFile;
 using testsupport::TempDir;
+using testsupport::WriteText;
 
 namespace fs = std::filesystem;
 using platform::IniRegistryStore;
@@ -28,17 +29,6 @@ using platform::RegistryError;
 using text::operator""_cp1251;
 
 constexpr const char* kKey = "Software\\tessaro";
-
-void WriteText(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-mode_t Mode(const fs::path& path) {
-  struct stat status {};
-  EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
-  return status.st_mode & 07777;
-}
 
 std::string Message(const std::function<void()>& action) {
   try {

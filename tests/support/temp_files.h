@@ -1,8 +1,10 @@
 // A temporary folder for one test, removed with everything in it at the end,
-// and whole-file reads for checking what was written.
+// whole-file writes and reads, and a file's permission bits.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -36,6 +38,19 @@ class TempDir {
 inline std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Writes `text` as the whole file, making its folders first.
+inline void WriteText(const std::filesystem::path& path, const std::string& text) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// The permission bits, with set-id and sticky; a file that cannot be examined fails the test.
+inline mode_t Mode(const std::filesystem::path& path) {
+  struct stat status {};
+  EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+  return status.st_mode & 07777;
 }
 
 }  // namespace testsupport

@@ -1,0 +1,68 @@
+#include "bench/main_form_setup.h"
+
+#include <QString>
+
+#include <chrono>
+#include <cstdio>
+
+#include "config/main_settings.h"
+#include "desktop/message_boxes.h"
+#include "platform/ini_registry_store.h"
+#include "platform/posix_tcp_client.h"
+#include "platform/seen_ids_store.h"
+
+namespace bench {
+
+namespace {
+
+constexpr const char* kKeyPath = "Software\\tessaro";
+
+class PrintedMessageBoxes : public desktop::MessageBoxes {
+ public:
+  bool Confirm(QWidget*, const QString& text) override {
+    Information(nullptr, text);
+    return false;
+  }
+  void Error(QWidget*, const QString& text) override { Information(nullptr, text); }
+  void Information(QWidget*, const QString& text) override {
+    std::fprintf(stderr, "message box: %s\n", text.toStdString().c_str());
+  }
+};
+
+app::MainFormServices Services(const std::string& folder) {
+  app::MainFormServices services;
+  services.TcpClient = std::make_unique<platform::PosixTcpClient>();
+  services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(folder + "/state");
+  services.MessageBoxes = std::make_shared<PrintedMessageBoxes>();
+  services.Sleep = [](std::chrono::milliseconds) {};
+  services.RegistryOpener = [folder](const std::string&) {
+    return std::make_unique<platform::IniRegistryStore>(folder, kKeyPath);
+  };
+  services.HasAudioOutput = [] { return false; };
+  services.OpenConfigDialog = [](auto&&...) { return false; };
+  services.TrayAvailable = [] { return true; };
+  return services;
+}
+
+}  // namespace
+
+std::unique_ptr<app::TMainForm> StartMainForm(const std::string& folder) {
+  {
+    // With no account, starting the window makes no pass of substance.
+    platform::IniRegistryStore store(folder, kKeyPath);
+    config::TMainSettings settings;
+    settings.ShowConfig = false;
+    config::SaveMainSettings(store, settings);
+  }
+  auto form = std::make_unique<app::TMainForm>(Services(folder));
+  form->FormCreate();
+  return form;
+}
+
+config::TServer LocalAccount(const std::string& user, int port) {
+  config::TServer account("127.0.0.1", user, "secret", true);
+  account.Port = port;
+  return account;
+}
+
+}  // namespace bench

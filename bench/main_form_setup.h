@@ -1,0 +1,20 @@
+// The main window as the pass benchmarks run it: settings and seen ids in a
+// folder of their own, no pauses, no sound, message boxes printed to standard
+// error instead of waiting for an answer.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/main_form.h"
+#include "config/server.h"
+
+namespace bench {
+
+// The window after a first start with no account, its files in `folder`.
+std::unique_ptr<app::TMainForm> StartMainForm(const std::string& folder);
+
+// A checked account at 127.0.0.1:`port` with the password "secret".
+config::TServer LocalAccount(const std::string& user, int port);
+
+}  // namespace bench
