@@ -2,8 +2,11 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 #include "config/main_settings.h"
 #include "desktop/message_boxes.h"
@@ -63,6 +66,20 @@ config::TServer LocalAccount(const std::string& user, int port) {
   config::TServer account("127.0.0.1", user, "secret", true);
   account.Port = port;
   return account;
+}
+
+std::vector<std::string> ReadMaildir(const std::filesystem::path& maildir) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(maildir / "cur")) files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  std::vector<std::string> messages;
+  for (const auto& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    messages.push_back(text.str());
+  }
+  return messages;
 }
 
 }  // namespace bench

@@ -3,8 +3,10 @@
 // error instead of waiting for an answer.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/main_form.h"
 #include "config/server.h"
@@ -16,5 +18,9 @@ std::unique_ptr<app::TMainForm> StartMainForm(const std::string& folder);
 
 // A checked account at 127.0.0.1:`port` with the password "secret".
 config::TServer LocalAccount(const std::string& user, int port);
+
+// The messages of a maildir's "cur" folder in file name order, which is the
+// order Dovecot numbers them in.
+std::vector<std::string> ReadMaildir(const std::filesystem::path& maildir);
 
 }  // namespace bench

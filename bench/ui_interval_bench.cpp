@@ -20,9 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,21 +29,6 @@
 #include "tests/support/dovecot_server.h"
 
 namespace {
-
-// The maildir's messages in file name order, which is the order Dovecot numbers them in.
-std::vector<std::string> ReadMaildir(const std::filesystem::path& maildir) {
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(maildir / "cur")) files.push_back(entry.path());
-  std::sort(files.begin(), files.end());
-  std::vector<std::string> messages;
-  for (const auto& file : files) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    messages.push_back(text.str());
-  }
-  return messages;
-}
 
 struct Gap {
   qint64 startMs;
@@ -70,7 +53,7 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication application(argc, argv);
   QTemporaryDir folder;
-  const std::vector<std::string> messages = ReadMaildir(argv[1]);
+  const std::vector<std::string> messages = bench::ReadMaildir(argv[1]);
   testsupport::DovecotServer server({{"bob", "secret", messages}});
   const std::unique_ptr<app::TMainForm> started = bench::StartMainForm(folder.path().toStdString());
   app::TMainForm& form = *started;
