@@ -9,9 +9,12 @@
 #include "mail/message.h"
 #include "mail/pop3_session.h"
 #include "platform/posix_tcp_client.h"
+#include "tests/mail/body_walk_fixture.h"
 #include "tests/mail/fake_mime_database.h"
 
 namespace {
+
+using testsupport::BodyWalk;
 
 using mail::Lines;
 using ::testing::ElementsAre;
@@ -56,21 +59,6 @@ TEST(LineFinders, FindLineWithIgnoresCaseAndFindLineContainingKeepsIt) {
   EXPECT_EQ(mail::FindLineContaining("text/plain", lines), 0u);
   EXPECT_FALSE(mail::FindLineContaining("TEXT/PLAIN", lines));
 }
-
-class BodyWalk : public ::testing::Test {
- protected:
-  mail::TKelMsg Parse(Lines headers, Lines body) {
-    mail::TKelMsg message(types_);
-    const mail::PartType top = mail::ReadPartType(headers);
-    message.Charset = top.charset;
-    message.ContentType = top.mediaType;
-    mail::ParseBody(session_, message, headers, body, top);
-    return message;
-  }
-
-  testsupport::FakeMimeDatabase types_;
-  mail::TKelPOP session_{std::make_unique<platform::PosixTcpClient>(), {}, &types_};
-};
 
 TEST_F(BodyWalk, OnlyTheFirstTextPartIsTextLaterOnesAreFiles) {
   const auto message = Parse({"Content-Type: multipart/mixed; boundary=b", ""},

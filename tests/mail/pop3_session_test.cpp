@@ -10,6 +10,7 @@
 #include "mail/mail_error.h"
 #include "platform/cp1251.h"
 #include "platform/posix_tcp_client.h"
+#include "tests/mail/scripted_session.h"
 #include "tests/mail/session_events.h"
 #include "tests/support/fake_pop3_server.h"
 
@@ -19,22 +20,6 @@ using namespace testsupport;
 using mail::TKelPOP;
 using ::testing::ElementsAre;
 using text::operator""_cp1251;
-
-std::unique_ptr<TKelPOP> MakeSession(int port, platform::EventPump pump = {}) {
-  auto session = std::make_unique<TKelPOP>(std::make_unique<platform::PosixTcpClient>(), std::move(pump));
-  session->Host = "127.0.0.1";
-  session->Port = std::to_string(port);
-  session->UserId = "bob";
-  session->Passwd = "secret";
-  return session;
-}
-
-std::vector<Step> LoggedIn(std::vector<Step> rest) {
-  std::vector<Step> script = {Server("+OK POP3 ready\r\n"), Client("USER bob\r\n"), Server("+OK\r\n"),
-                              Client("PASS secret\r\n"), Server("+OK Logged in.\r\n")};
-  script.insert(script.end(), rest.begin(), rest.end());
-  return script;
-}
 
 void ConnectAndLogIn(TKelPOP& session) {
   session.Connect();

@@ -7,6 +7,7 @@
 #include "mail/pop3_session.h"
 #include "platform/cp1251.h"
 #include "platform/posix_tcp_client.h"
+#include "tests/mail/scripted_session.h"
 #include "tests/mail/session_events.h"
 #include "tests/support/fake_pop3_server.h"
 
@@ -16,23 +17,6 @@ using namespace testsupport;
 using Ids = std::vector<std::pair<std::uint32_t, std::string>>;
 using ::testing::ElementsAre;
 using text::operator""_cp1251;
-
-std::unique_ptr<mail::TKelPOP> MakeSession(int port) {
-  auto session = std::make_unique<mail::TKelPOP>(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
-  session->Host = "127.0.0.1";
-  session->Port = std::to_string(port);
-  session->UserId = "bob";
-  session->Passwd = "secret";
-  session->ReplyTimeoutMs = 10000;
-  return session;
-}
-
-std::vector<Step> LoggedIn(std::vector<Step> rest) {
-  std::vector<Step> script = {Server("+OK POP3 ready\r\n"), Client("USER bob\r\n"), Server("+OK\r\n"),
-                              Client("PASS secret\r\n"), Server("+OK Logged in.\r\n")};
-  script.insert(script.end(), rest.begin(), rest.end());
-  return script;
-}
 
 TEST(UniqueIds, ListsAsTheServerSendsThemAndTheSessionStaysOpen) {
   const std::string longest(70, 'x');

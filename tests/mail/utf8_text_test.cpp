@@ -11,7 +11,7 @@
 #include "mail/pop3_session.h"
 #include "platform/cp1251.h"
 #include "platform/posix_tcp_client.h"
-#include "tests/mail/fake_mime_database.h"
+#include "tests/mail/body_walk_fixture.h"
 #include "tests/support/transfer_encoders.h"
 
 namespace {
@@ -78,20 +78,7 @@ TEST(Utf8Text, PlainHeaderTextFollowsTheMessagesUtf8Charset) {
   EXPECT_EQ(mail::DecodeHeaderText(kMixed, "UTF-8"), kMixedCp1251);
 }
 
-class Utf8Message : public ::testing::Test {
- protected:
-  mail::TKelMsg Parse(Lines headers, Lines body) {
-    mail::TKelMsg message(types_);
-    const mail::PartType top = mail::ReadPartType(headers);
-    message.Charset = top.charset;
-    message.ContentType = top.mediaType;
-    mail::ParseBody(session_, message, headers, body, top);
-    return message;
-  }
-
-  testsupport::FakeMimeDatabase types_;
-  mail::TKelPOP session_{std::make_unique<platform::PosixTcpClient>(), {}, &types_};
-};
+using Utf8Message = testsupport::BodyWalk;
 
 TEST_F(Utf8Message, TextPartAndFileNamesInUtf8) {
   Lines body = {"--b", "Content-Type: text/plain; charset=utf-8", "Content-Transfer-Encoding: base64", ""};
