@@ -19,6 +19,7 @@
 #include "desktop/qor_status_bar.h"
 #include "desktop/qt_text.h"
 #include "mail/new_mail_count.h"
+#include "platform/freed_memory.h"
 
 namespace app {
 
@@ -196,6 +197,8 @@ void TMainForm::AnnounceNewMail(long long newCount) {
 }
 
 void TMainForm::EndPass() {
+  // The pass's buffers are gone; between passes the program only sits in the tray.
+  platform::ReturnFreedMemory();
   newTrayIcon1_.SetHint(windowTitle());
   globeAnimate_->Stop();
   desktop::EndBusy();

@@ -13,6 +13,7 @@
 #include "app/session_end_signals.h"
 #include "app/single_instance.h"
 #include "desktop/message_boxes.h"
+#include "platform/freed_memory.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ void InstallQtTranslation(QApplication& application, QTranslator& translator) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  platform::KeepFreedMemoryForReuse();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tessaro"));
   const app::SingleInstance instance;

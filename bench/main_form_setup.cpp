@@ -10,6 +10,7 @@
 
 #include "config/main_settings.h"
 #include "desktop/message_boxes.h"
+#include "platform/freed_memory.h"
 #include "platform/ini_registry_store.h"
 #include "platform/posix_tcp_client.h"
 #include "platform/seen_ids_store.h"
@@ -50,6 +51,7 @@ app::MainFormServices Services(const std::string& folder) {
 }  // namespace
 
 std::unique_ptr<app::TMainForm> StartMainForm(const std::string& folder) {
+  platform::KeepFreedMemoryForReuse();  // as the program's own start does
   {
     // With no account, starting the window makes no pass of substance.
     platform::IniRegistryStore store(folder, kKeyPath);

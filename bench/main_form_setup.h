@@ -13,7 +13,8 @@
 
 namespace bench {
 
-// The window after a first start with no account, its files in `folder`.
+// The window after a first start with no account, its files in `folder`,
+// in a process whose allocator is set as the program sets its own.
 std::unique_ptr<app::TMainForm> StartMainForm(const std::string& folder);
 
 // A checked account at 127.0.0.1:`port` with the password "secret".

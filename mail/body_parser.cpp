@@ -147,6 +147,7 @@ void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::st
 void BodyParser::ParseMultipart(HeaderLines headers, Lines& body) {
   std::deque<QueuedPart> queue;
   for (Lines& part : SplitMultipart(session_.ErrorInFormatOfMsg, headers, body)) queue.push_back({std::move(part), 1});
+  Lines().swap(body);  // the parts hold its lines now; a large message need not keep both arrays
   while (!queue.empty()) {
     QueuedPart part = std::move(queue.front());
     queue.pop_front();

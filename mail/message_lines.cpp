@@ -10,12 +10,24 @@ namespace {
 
 constexpr std::size_t kLinesBetweenPumps = 4096;
 
+// memchr scans many bytes at a time; a byte-by-byte count costs more than the cutting.
+std::size_t CountLineFeeds(std::string_view text) {
+  std::size_t count = 0;
+  const char* const end = text.data() + text.size();
+  for (const char* at = text.data(); at < end; ++count) {
+    at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+    if (at == nullptr) break;
+    ++at;
+  }
+  return count;
+}
+
 }  // namespace
 
 Lines CutLines(std::string_view text, const platform::EventPump& pump) {
   Lines lines;
   // Sized once: a lone CR is rare enough to cost at most a regrowth.
-  lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+  lines.reserve(CountLineFeeds(text) + 1);
   const char* const end = text.data() + text.size();
   const char* start = text.data();
   const char* newline = nullptr;  // the next LF at or after start, kept so no byte is scanned twice for it

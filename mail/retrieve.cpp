@@ -79,7 +79,7 @@ std::unique_ptr<TKelMsg> TKelPOP::ParseMessage(std::string reply) {
   LastParseError.clear();
   if (!KeepUnparsableMessages) {
     SplitMessage split = SplitRetrReply(reply, eventPump_);
-    reply = std::string();  // the lines hold it all now
+    std::string().swap(reply);  // the lines hold it all now (assigning an empty string would keep the buffer)
     return BuildMessage(std::move(split), true);
   }
   try {

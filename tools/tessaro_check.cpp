@@ -18,6 +18,7 @@
 #include "mail/pop3_session.h"
 #include "mail/text_utils.h"
 #include "platform/cp1251.h"
+#include "platform/freed_memory.h"
 #include "platform/posix_tcp_client.h"
 #include "platform/qt_mime_database.h"
 #include "platform/seen_ids_store.h"
@@ -120,6 +121,7 @@ int main(int argc, char** argv) {
     std::cerr << kUsageText;
     return kUsage;
   }
+  platform::KeepFreedMemoryForReuse();
   auto connection = std::make_unique<platform::PosixTcpClient>();
   connection->ConnectTimeoutMs = options->timeoutSeconds * 1000;
   const platform::QtMimeDatabase mimeDatabase;
