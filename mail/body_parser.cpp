@@ -45,14 +45,7 @@ std::string Unquote(std::string name) {
 }
 
 // Lines joined with line breaks and cut again, so decoded breaks become lines.
-Lines Recut(const Lines& lines) {
-  std::string joined;
-  std::size_t size = 0;
-  for (const std::string& line : lines) size += line.size() + 2;
-  joined.reserve(size);
-  for (const std::string& line : lines) (joined += line) += "\r\n";
-  return CutLines(joined);
-}
+Lines Recut(const Lines& lines) { return CutLines(JoinLines(lines)); }
 
 class BodyParser {
  public:
@@ -147,7 +140,6 @@ void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::st
 void BodyParser::ParseMultipart(HeaderLines headers, Lines& body) {
   std::deque<QueuedPart> queue;
   for (Lines& part : SplitMultipart(session_.ErrorInFormatOfMsg, headers, body)) queue.push_back({std::move(part), 1});
-  Lines().swap(body);  // the parts hold its lines now; a large message need not keep both arrays
   while (!queue.empty()) {
     QueuedPart part = std::move(queue.front());
     queue.pop_front();
@@ -225,14 +217,7 @@ void BodyParser::Decode(TAttachedFile& item, Lines lines, const std::string& enc
 }
 
 // Content in no transfer encoding is kept as it stands, each line with its CR LF.
-void BodyParser::Store(TAttachedFile& item, const Lines& lines) {
-  std::string data;
-  std::size_t size = 0;
-  for (const std::string& line : lines) size += line.size() + 2;
-  data.reserve(size);
-  for (const std::string& line : lines) (data += line) += "\r\n";
-  item.Data = std::move(data);
-}
+void BodyParser::Store(TAttachedFile& item, const Lines& lines) { item.Data = JoinLines(lines); }
 
 std::string BodyParser::NextUnnamedName(const std::string& mediaType) {
   return UnnamedPartName(session_.MimeDatabase(), ++unnamedCount_, mediaType);
@@ -264,11 +249,17 @@ std::vector<Lines> SplitMultipart(const std::string& errorText, HeaderLines head
   starts.push_back(end + 1);
 
   std::vector<Lines> parts(starts.size() - 1);
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    const auto from = lines.begin() + static_cast<std::ptrdiff_t>(starts[i]);
-    const auto to = lines.begin() + static_cast<std::ptrdiff_t>(starts[i + 1] - 1);
-    parts[i].assign(std::make_move_iterator(from), std::make_move_iterator(to));
-  }
+  const auto at = [&](std::size_t index) { return lines.begin() + static_cast<std::ptrdiff_t>(index); };
+  // The largest part keeps the array of `lines` itself, so a large attachment's
+  // lines are never held in two arrays at once.
+  std::size_t largest = 0;
+  for (std::size_t i = 1; i < parts.size(); ++i)
+    if (starts[i + 1] - starts[i] > starts[largest + 1] - starts[largest]) largest = i;
+  for (std::size_t i = 0; i < parts.size(); ++i)
+    if (i != largest) parts[i].assign(std::make_move_iterator(at(starts[i])), std::make_move_iterator(at(starts[i + 1] - 1)));
+  lines.erase(at(starts[largest + 1] - 1), lines.end());
+  lines.erase(lines.begin(), at(starts[largest]));
+  parts[largest] = std::move(lines);
   return parts;
 }
 

@@ -24,30 +24,72 @@ std::size_t CountLineFeeds(std::string_view text) {
 
 }  // namespace
 
-Lines CutLines(std::string_view text, const platform::EventPump& pump) {
-  Lines lines;
-  // Sized once: a lone CR is rare enough to cost at most a regrowth.
-  lines.reserve(CountLineFeeds(text) + 1);
-  const char* const end = text.data() + text.size();
-  const char* start = text.data();
-  const char* newline = nullptr;  // the next LF at or after start, kept so no byte is scanned twice for it
-  while (start < end) {
-    if (newline < start) {
-      newline = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
+void LineCutter::Feed(std::string_view text) {
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  if (skipLineFeed_ && at < end) {
+    skipLineFeed_ = false;
+    if (*at == '\n') ++at;
+  }
+  const char* newline = nullptr;  // the next LF at or after `at`, kept so no byte is scanned twice for it
+  while (at < end) {
+    if (newline < at) {
+      newline = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
       if (newline == nullptr) newline = end;
     }
-    const auto* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(newline - start)));
+    const auto* cr = static_cast<const char*>(std::memchr(at, '\r', static_cast<std::size_t>(newline - at)));
     const char* stop = cr != nullptr ? cr : newline;
-    lines.emplace_back(start, stop);
-    if (pump && lines.size() % kLinesBetweenPumps == 0) pump();
-    if (stop == end) break;
-    start = stop + (cr != nullptr && cr + 1 == newline ? 2 : 1);
+    if (stop == end) {
+      partial_.append(at, end);
+      return;
+    }
+    Add({at, stop});
+    if (cr != nullptr && cr + 1 == end) {
+      skipLineFeed_ = true;
+      return;
+    }
+    at = stop + (cr != nullptr && cr + 1 == newline ? 2 : 1);
   }
-  return lines;
 }
 
-SplitMessage SplitRetrReply(std::string_view reply, const platform::EventPump& pump) {
-  Lines lines = CutLines(reply, pump);
+Lines LineCutter::Finish() {
+  if (!partial_.empty()) {
+    lines_.push_back(std::move(partial_));
+    partial_.clear();
+  }
+  skipLineFeed_ = false;
+  return std::move(lines_);
+}
+
+void LineCutter::Add(std::string_view piece) {
+  if (partial_.empty()) {
+    lines_.emplace_back(piece);
+  } else {
+    partial_ += piece;
+    lines_.push_back(std::move(partial_));
+    partial_.clear();
+  }
+  if (pump_ && lines_.size() % kLinesBetweenPumps == 0) pump_();
+}
+
+Lines CutLines(std::string_view text, const platform::EventPump& pump) {
+  LineCutter cutter(pump);
+  // Sized once: a lone CR is rare enough to cost at most a regrowth.
+  cutter.Reserve(CountLineFeeds(text) + 1);
+  cutter.Feed(text);
+  return cutter.Finish();
+}
+
+std::string JoinLines(const Lines& lines) {
+  std::size_t size = 0;
+  for (const std::string& line : lines) size += line.size() + 2;
+  std::string joined;
+  joined.reserve(size);
+  for (const std::string& line : lines) (joined += line) += "\r\n";
+  return joined;
+}
+
+SplitMessage SplitRetrLines(Lines lines) {
   // The first line is the "+OK" status line, the last the terminating ".".
   if (lines.size() > 1) lines.pop_back();
   const std::size_t first = lines.empty() ? 0 : 1;
@@ -62,6 +104,10 @@ SplitMessage SplitRetrReply(std::string_view reply, const platform::EventPump& p
   for (std::string& line : split.body)
     if (line.size() > 1 && line[0] == '.') line.erase(0, 1);
   return split;
+}
+
+SplitMessage SplitRetrReply(std::string_view reply, const platform::EventPump& pump) {
+  return SplitRetrLines(CutLines(reply, pump));
 }
 
 }  // namespace mail

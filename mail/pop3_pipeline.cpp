@@ -58,7 +58,7 @@ void TKelPOP::AskCapabilities() {
   SendCommand("CAPA\r\n");
   if (!ReadReply(reply)) return;
   if (!replyError_) {
-    if (!ReadMultiLine(reply, reply.find(kCrLf), {})) return;
+    if (!ReadMultiLine(reply, reply.find(kCrLf))) return;
     pipelining_ = ListsPipelining(reply);
   }
   replyError_ = replyError;
@@ -107,7 +107,7 @@ void TKelPOP::DiscardReplies(std::size_t count) {
     const std::string command = std::move(sent_.front());
     sent_.pop_front();
     if (!ReadReply(reply)) return;
-    if (!replyError_ && IsMultiLine(command) && !ReadMultiLine(reply, reply.find(kCrLf), {})) return;
+    if (!replyError_ && IsMultiLine(command) && !ReadMultiLine(reply, reply.find(kCrLf))) return;
   }
 }
 

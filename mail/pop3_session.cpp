@@ -177,7 +177,7 @@ std::string TKelPOP::RetrieveHeaders(std::uint32_t n) {
     return {};
   }
   const std::size_t statusEnd = reply.find(kCrLf);
-  if (!ReadMultiLine(reply, statusEnd, {})) return {};
+  if (!ReadMultiLine(reply, statusEnd)) return {};
   const std::size_t end = reply.find(kTerminator, statusEnd) + kTerminator.size();
   return reply.substr(statusEnd + kCrLf.size(), end - statusEnd - kCrLf.size());
 }
@@ -256,9 +256,13 @@ bool TKelPOP::ReadReply(std::string& reply) {
 // Appends chunks until the "." line that ends a multi-line reply has arrived.
 // The terminator is looked for from the status line's own CR LF, so that an
 // empty block ("+OK" CR LF "." CR LF) ends at once, and each search starts a
-// few bytes back, so a terminator split between chunks is found.
-bool TKelPOP::ReadMultiLine(std::string& collected, std::size_t bodyStart, const std::function<void()>& afterChunk) {
+// few bytes back, so a terminator split between chunks is found; only the
+// bytes before those few are ever settled.
+bool TKelPOP::ReadMultiLine(std::string& collected, std::size_t bodyStart,
+                            const std::function<void(std::string_view)>& settle,
+                            const std::function<void(std::size_t)>& afterChunk) {
   auto deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeoutMs);
+  std::size_t settled = 0;  // handed to `settle` and gone from `collected`
   std::size_t renewedAt = collected.size();
   std::size_t searchFrom = bodyStart;
   std::string chunk;
@@ -266,18 +270,25 @@ bool TKelPOP::ReadMultiLine(std::string& collected, std::size_t bodyStart, const
   surplus_.clear();
   std::size_t end;
   while ((end = collected.find(kTerminator, searchFrom)) == std::string::npos) {
-    if (collected.size() > MaxReplySize) return Fail(kReplyTooLarge, "Слишком длинный ответ сервера"_cp1251);
+    if (settled + collected.size() > MaxReplySize) return Fail(kReplyTooLarge, "Слишком длинный ответ сервера"_cp1251);
     ProcessEvents();
     searchFrom = std::max(bodyStart, collected.size() - std::min(collected.size(), kTerminator.size() - 1));
+    if (settle && searchFrom > 0) {
+      settle(std::string_view(collected).substr(0, searchFrom));
+      collected.erase(0, searchFrom);
+      settled += searchFrom;
+      bodyStart = searchFrom = 0;
+    }
     chunk.clear();
     if (!ReadOnce(chunk, deadline)) return false;
     Classify(chunk);
     collected += chunk;
-    if (collected.size() - renewedAt >= kProgressBytes) {
+    const std::size_t received = settled + collected.size();
+    if (received - renewedAt >= kProgressBytes) {
       deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeoutMs);
-      renewedAt = collected.size();
+      renewedAt = received;
     }
-    if (afterChunk) afterChunk();
+    if (afterChunk) afterChunk(received);
   }
   KeepSurplus(collected, end + kTerminator.size());
   return true;

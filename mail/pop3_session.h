@@ -132,6 +132,8 @@ class TKelPOP {
   std::unique_ptr<TKelMsg> Retrieve(std::uint32_t n);
   // The parsing half of Retrieve: a whole RETR reply, status line to terminator.
   std::unique_ptr<TKelMsg> ParseMessage(std::string reply);
+  // The same from the reply's lines, as LineCutter cuts them.
+  std::unique_ptr<TKelMsg> ParseLines(Lines lines);
   std::string RetrieveHeaders(std::uint32_t n);
   // UIDL: every message's number and unique id. Nothing when the server
   // refuses the command (the session stays open) or the session ends.
@@ -165,7 +167,12 @@ class TKelPOP {
   // session ended instead (time-out or closed connection, already signalled).
   bool ReadReply(std::string& reply);
   // Collects a multi-line reply, each chunk classified like a status reply.
-  bool ReadMultiLine(std::string& collected, std::size_t bodyStart, const std::function<void()>& afterChunk);
+  // With `settle`, the bytes that can no longer be part of the terminator go
+  // to it after each chunk and leave `collected`, so a long reply is never
+  // held in one piece; `afterChunk` hears how many bytes have arrived in all.
+  bool ReadMultiLine(std::string& collected, std::size_t bodyStart,
+                     const std::function<void(std::string_view)>& settle = {},
+                     const std::function<void(std::size_t)>& afterChunk = {});
   void SignalError(int code);
   void ProcessEvents();
 
@@ -176,7 +183,7 @@ class TKelPOP {
   void CloseConnection();
   template <typename Operation>
   auto OnConnection(Operation operation);
-  std::optional<std::string> Download(std::uint32_t n);
+  std::optional<Lines> Download(std::uint32_t n);
   std::unique_ptr<TKelMsg> BuildMessage(SplitMessage split, bool parseBody);
   void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);
   void Write(std::string_view commands);

@@ -41,14 +41,15 @@ std::uint16_t Percentage(std::size_t received, std::int32_t size) {
 std::unique_ptr<TKelMsg> TKelPOP::Retrieve(std::uint32_t n) {
   if (!connected_) throw MailError(std::string("Нет соединения."_cp1251));
   if (OnBeforeRetrieve) OnBeforeRetrieve(*this, n);
-  std::optional<std::string> reply = Download(n);
-  if (!reply) return nullptr;
-  return ParseMessage(std::move(*reply));
+  std::optional<Lines> lines = Download(n);
+  if (!lines) return nullptr;
+  return ParseLines(std::move(*lines));
 }
 
-// Everything received after RETR, status line included; nothing when the
-// command was refused or the session ended during the download.
-std::optional<std::string> TKelPOP::Download(std::uint32_t n) {
+// The lines of everything received after RETR, status line included, cut as
+// they arrive; nothing when the command was refused or the session ended
+// during the download.
+std::optional<Lines> TKelPOP::Download(std::uint32_t n) {
   std::string reply;
   SendCommand("LIST " + std::to_string(n) + "\r\n");
   if (!ReadReply(reply)) return std::nullopt;
@@ -62,10 +63,13 @@ std::optional<std::string> TKelPOP::Download(std::uint32_t n) {
   }
   retrievePercent_ = 0;
   std::uint16_t threshold = RetrieveProgressStep;
-  const auto progress = [&] { ReportRetrieveProgress(reply.size(), threshold); };
-  if (!ReadMultiLine(reply, reply.find("\r\n"), progress)) return std::nullopt;
+  LineCutter cutter(eventPump_);
+  const auto settle = [&](std::string_view bytes) { cutter.Feed(bytes); };
+  const auto progress = [&](std::size_t received) { ReportRetrieveProgress(received, threshold); };
+  if (!ReadMultiLine(reply, reply.find("\r\n"), settle, progress)) return std::nullopt;
+  cutter.Feed(reply);
   if (retrievePercent_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
-  return reply;
+  return cutter.Finish();
 }
 
 void TKelPOP::ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold) {
@@ -76,17 +80,22 @@ void TKelPOP::ReportRetrieveProgress(std::size_t received, std::uint16_t& thresh
 }
 
 std::unique_ptr<TKelMsg> TKelPOP::ParseMessage(std::string reply) {
+  Lines lines = CutLines(reply, eventPump_);
+  std::string().swap(reply);  // the lines hold it all now (assigning an empty string would keep the buffer)
+  return ParseLines(std::move(lines));
+}
+
+std::unique_ptr<TKelMsg> TKelPOP::ParseLines(Lines lines) {
   LastParseError.clear();
-  if (!KeepUnparsableMessages) {
-    SplitMessage split = SplitRetrReply(reply, eventPump_);
-    std::string().swap(reply);  // the lines hold it all now (assigning an empty string would keep the buffer)
-    return BuildMessage(std::move(split), true);
-  }
+  if (!KeepUnparsableMessages) return BuildMessage(SplitRetrLines(std::move(lines)), true);
+  // Parsing takes the lines apart. Lines as cut hold no line break, so their
+  // joined text cuts back into the same lines for a second, plain build.
+  const std::string text = JoinLines(lines);
   try {
-    return BuildMessage(SplitRetrReply(reply, eventPump_), true);
+    return BuildMessage(SplitRetrLines(std::move(lines)), true);
   } catch (const MailError& error) {
     LastParseError = error.what();
-    return BuildMessage(SplitRetrReply(reply, eventPump_), false);
+    return BuildMessage(SplitRetrReply(text, eventPump_), false);
   }
 }
 

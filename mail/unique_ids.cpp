@@ -43,7 +43,7 @@ std::vector<std::pair<std::uint32_t, std::string>> TKelPOP::UniqueIds() {
   SendCommand("UIDL\r\n");
   if (!ReadReply(reply) || replyError_) return {};
   const std::size_t statusEnd = reply.find("\r\n");
-  if (!ReadMultiLine(reply, statusEnd, {})) return {};
+  if (!ReadMultiLine(reply, statusEnd)) return {};
   std::vector<std::pair<std::uint32_t, std::string>> ids;
   const std::size_t end = reply.find("\r\n.\r\n", statusEnd);
   for (std::size_t start = statusEnd + 2; start < end + 2;) {

@@ -32,6 +32,24 @@ TEST(SplitMultipart, EndOfLinesClosesTheLastPart) {
   EXPECT_THAT(mail::SplitMultipart("bad", headers, body), ElementsAre(ElementsAre("a"), ElementsAre("b")));
 }
 
+// The largest part is cut differently from the others; wherever it stands,
+// every part comes out whole and in order.
+TEST(SplitMultipart, PartsKeepTheirLinesWhereverTheLargestStands) {
+  const Lines headers = {"Content-Type: multipart/mixed; boundary=x"};
+  const Lines small = {"s"}, large = {"l1", "l2", "l3"}, empty;
+  const std::vector<std::vector<Lines>> orders = {
+      {large, small, empty}, {small, large, empty}, {empty, small, large}, {large}, {empty}};
+  for (const auto& order : orders) {
+    Lines body = {"preamble"};
+    for (const Lines& part : order) {
+      body.push_back("--x");
+      body.insert(body.end(), part.begin(), part.end());
+    }
+    body.insert(body.end(), {"--x--", "epilogue"});
+    EXPECT_EQ(mail::SplitMultipart("bad", headers, body), order);
+  }
+}
+
 TEST(SplitMultipart, NoBoundaryOrNoDelimiterRaisesTheFormatError) {
   struct Case {
     const char* name;
