@@ -132,8 +132,6 @@ class TKelPOP {
   std::unique_ptr<TKelMsg> Retrieve(std::uint32_t n);
   // The parsing half of Retrieve: a whole RETR reply, status line to terminator.
   std::unique_ptr<TKelMsg> ParseMessage(std::string reply);
-  // The same from the reply's lines, as LineCutter cuts them.
-  std::unique_ptr<TKelMsg> ParseLines(Lines lines);
   std::string RetrieveHeaders(std::uint32_t n);
   // UIDL: every message's number and unique id. Nothing when the server
   // refuses the command (the session stays open) or the session ends.
@@ -183,7 +181,8 @@ class TKelPOP {
   void CloseConnection();
   template <typename Operation>
   auto OnConnection(Operation operation);
-  std::optional<Lines> Download(std::uint32_t n);
+  std::optional<Lines> Download(std::uint32_t n, std::string& text);
+  std::unique_ptr<TKelMsg> Parse(Lines lines, const std::string& text);
   std::unique_ptr<TKelMsg> BuildMessage(SplitMessage split, bool parseBody);
   void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);
   void Write(std::string_view commands);

@@ -41,15 +41,17 @@ std::uint16_t Percentage(std::size_t received, std::int32_t size) {
 std::unique_ptr<TKelMsg> TKelPOP::Retrieve(std::uint32_t n) {
   if (!connected_) throw MailError(std::string("Нет соединения."_cp1251));
   if (OnBeforeRetrieve) OnBeforeRetrieve(*this, n);
-  std::optional<Lines> lines = Download(n);
+  std::string text;
+  std::optional<Lines> lines = Download(n, text);
   if (!lines) return nullptr;
-  return ParseLines(std::move(*lines));
+  return Parse(std::move(*lines), text);
 }
 
 // The lines of everything received after RETR, status line included, cut as
 // they arrive; nothing when the command was refused or the session ended
-// during the download.
-std::optional<Lines> TKelPOP::Download(std::uint32_t n) {
+// during the download. The text itself is kept in `text` only when a message
+// that cannot be parsed is kept, for its second, plain build.
+std::optional<Lines> TKelPOP::Download(std::uint32_t n, std::string& text) {
   std::string reply;
   SendCommand("LIST " + std::to_string(n) + "\r\n");
   if (!ReadReply(reply)) return std::nullopt;
@@ -64,10 +66,13 @@ std::optional<Lines> TKelPOP::Download(std::uint32_t n) {
   retrievePercent_ = 0;
   std::uint16_t threshold = RetrieveProgressStep;
   LineCutter cutter(eventPump_);
-  const auto settle = [&](std::string_view bytes) { cutter.Feed(bytes); };
+  const auto settle = [&](std::string_view bytes) {
+    cutter.Feed(bytes);
+    if (KeepUnparsableMessages) text += bytes;
+  };
   const auto progress = [&](std::size_t received) { ReportRetrieveProgress(received, threshold); };
   if (!ReadMultiLine(reply, reply.find("\r\n"), settle, progress)) return std::nullopt;
-  cutter.Feed(reply);
+  settle(reply);
   if (retrievePercent_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
   return cutter.Finish();
 }
@@ -81,16 +86,17 @@ void TKelPOP::ReportRetrieveProgress(std::size_t received, std::uint16_t& thresh
 
 std::unique_ptr<TKelMsg> TKelPOP::ParseMessage(std::string reply) {
   Lines lines = CutLines(reply, eventPump_);
-  std::string().swap(reply);  // the lines hold it all now (assigning an empty string would keep the buffer)
-  return ParseLines(std::move(lines));
+  // Unless it is needed again, the lines hold it all now (assigning an empty
+  // string would keep the buffer).
+  if (!KeepUnparsableMessages) std::string().swap(reply);
+  return Parse(std::move(lines), reply);
 }
 
-std::unique_ptr<TKelMsg> TKelPOP::ParseLines(Lines lines) {
+// Parsing takes the lines apart; a message that cannot be parsed is built
+// again, plainly, from `text`.
+std::unique_ptr<TKelMsg> TKelPOP::Parse(Lines lines, const std::string& text) {
   LastParseError.clear();
   if (!KeepUnparsableMessages) return BuildMessage(SplitRetrLines(std::move(lines)), true);
-  // Parsing takes the lines apart. Lines as cut hold no line break, so their
-  // joined text cuts back into the same lines for a second, plain build.
-  const std::string text = JoinLines(lines);
   try {
     return BuildMessage(SplitRetrLines(std::move(lines)), true);
   } catch (const MailError& error) {
