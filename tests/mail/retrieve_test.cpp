@@ -169,10 +169,15 @@ TEST(Retrieve, UnparsableMessageRaisesAndKeepsTheSessionOpen) {
   EXPECT_THAT(server.Finish(), ElementsAre());
 }
 
-// For the application: one bad message must not hide the others.
+// For the application: one bad message must not hide the others. Its raw
+// body spans many reads, so the text kept for the plain build is whole.
 TEST(Retrieve, UnparsableMessageCanBeKeptWithItsRawBody) {
+  std::vector<std::string> rawBody = {"--x"};
+  for (int i = 0; i < 500; ++i) rawBody.push_back("raw line " + std::to_string(i));
+  std::string broken = "+OK\r\nSubject: broken\r\nContent-Type: multipart/mixed\r\n\r\n";
+  for (const std::string& line : rawBody) broken += line + "\r\n";
   FakePop3Server server(Script({Client("LIST 1\r\n"), Server("+OK 1 10\r\n"), Client("RETR 1\r\n"),
-                                Server("+OK\r\nSubject: broken\r\nContent-Type: multipart/mixed\r\n\r\n--x\r\nraw\r\n.\r\n"),
+                                Server(broken + ".\r\n"),
                                 Client("LIST 2\r\n"), Server("+OK 2 10\r\n"), Client("RETR 2\r\n"),
                                 Server("+OK\r\nSubject: fine\r\n\r\nbody\r\n.\r\n")}));
   auto session = LoggedInSession(server);
@@ -183,7 +188,7 @@ TEST(Retrieve, UnparsableMessageCanBeKeptWithItsRawBody) {
   EXPECT_EQ(session->LastParseError, "broken format");
   EXPECT_EQ(bad->Subject, "broken");
   EXPECT_EQ(bad->ContentType, "MULTIPART/MIXED");
-  EXPECT_THAT(bad->Text, ElementsAre("--x", "raw"));
+  EXPECT_EQ(bad->Text, rawBody);
   EXPECT_EQ(bad->AttachedFiles.Count(), 0u);
   const auto good = session->Retrieve(2);
   ASSERT_TRUE(good);
