@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "mail/lines.h"
 #include "platform/event_pump.h"
@@ -15,7 +16,7 @@ namespace mail {
 // few thousand lines.
 class LineCutter {
  public:
-  explicit LineCutter(const platform::EventPump& pump = {}) : pump_(pump) {}
+  explicit LineCutter(platform::EventPump pump = {}) : pump_(std::move(pump)) {}
 
   void Reserve(std::size_t lineCount) { lines_.reserve(lineCount); }
   void Feed(std::string_view text);
@@ -25,7 +26,7 @@ class LineCutter {
  private:
   void Add(std::string_view piece);
 
-  const platform::EventPump& pump_;
+  platform::EventPump pump_;
   Lines lines_;
   std::string partial_;       // the start of a line whose break has not arrived yet
   bool skipLineFeed_ = false;  // the last piece ended in CR, which a LF may complete
