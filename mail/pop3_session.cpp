@@ -265,7 +265,6 @@ bool TKelPOP::ReadMultiLine(std::string& collected, std::size_t bodyStart,
   std::size_t settled = 0;  // handed to `settle` and gone from `collected`
   std::size_t renewedAt = collected.size();
   std::size_t searchFrom = bodyStart;
-  std::string chunk;
   collected += surplus_;  // came with the status line, as if in its chunk
   surplus_.clear();
   std::size_t end;
@@ -279,10 +278,9 @@ bool TKelPOP::ReadMultiLine(std::string& collected, std::size_t bodyStart,
       settled += searchFrom;
       bodyStart = searchFrom = 0;
     }
-    chunk.clear();
-    if (!ReadOnce(chunk, deadline)) return false;
-    Classify(chunk);
-    collected += chunk;
+    const std::size_t chunkStart = collected.size();
+    if (!ReadOnce(collected, deadline)) return false;
+    Classify(std::string_view(collected).substr(chunkStart));
     const std::size_t received = settled + collected.size();
     if (received - renewedAt >= kProgressBytes) {
       deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeoutMs);
@@ -322,12 +320,11 @@ bool TKelPOP::ReadOnce(std::string& into, std::chrono::steady_clock::time_point 
   return true;
 }
 
-void TKelPOP::Classify(const std::string& reply) {
-  const std::string_view view = reply;
-  replyError_ = Trim(view.substr(0, 4)) == "-ERR";
-  const std::size_t lineEnd = view.find(kCrLf);
+void TKelPOP::Classify(std::string_view reply) {
+  replyError_ = Trim(reply.substr(0, 4)) == "-ERR";
+  const std::size_t lineEnd = reply.find(kCrLf);
   replyText_ = lineEnd == std::string_view::npos || lineEnd <= 4 ? std::string()
-                                                                  : std::string(Trim(view.substr(4, lineEnd - 4)));
+                                                                  : std::string(Trim(reply.substr(4, lineEnd - 4)));
 }
 
 void TKelPOP::SignalError(int code) {

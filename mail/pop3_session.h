@@ -177,7 +177,7 @@ class TKelPOP {
  private:
   bool ReadOnce(std::string& into, std::chrono::steady_clock::time_point deadline);
   bool Fail(int code, std::string_view why);
-  void Classify(const std::string& reply);
+  void Classify(std::string_view reply);
   void CloseConnection();
   template <typename Operation>
   auto OnConnection(Operation operation);

@@ -96,10 +96,10 @@ std::unique_ptr<TKelMsg> TKelPOP::ParseMessage(std::string reply) {
 // again, plainly, from `text`.
 std::unique_ptr<TKelMsg> TKelPOP::Parse(Lines lines, const std::string& text) {
   LastParseError.clear();
-  if (!KeepUnparsableMessages) return BuildMessage(SplitRetrLines(std::move(lines)), true);
   try {
     return BuildMessage(SplitRetrLines(std::move(lines)), true);
   } catch (const MailError& error) {
+    if (!KeepUnparsableMessages) throw;
     LastParseError = error.what();
     return BuildMessage(SplitRetrReply(text, eventPump_), false);
   }
