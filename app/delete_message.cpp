@@ -4,20 +4,22 @@
 #include <algorithm>
 
 #include "app/busy_globe.h"
+#include "app/login_report.h"
 #include "app/main_form.h"
 #include "app/try_finally.h"
+#include "config/account_session.h"
 #include "desktop/busy_cursor.h"
-#include "desktop/qt_text.h"
+#include "mail/mailbox_pass.h"
 
 namespace app {
 
 namespace {
 
-// The message's account as the settings hold it now, for how to reach its
-// server: the message itself keeps only host, user name and password. Only
-// enabled accounts are checked, and no two of them share host and user name,
-// so an enabled one is the message's own; an account that has gone since the
-// check gives a plain connection to 110.
+// The message's account: its host, user name and password as the check pass
+// stamped them, and how to reach the server from the settings as they are
+// now. Only enabled accounts are checked, and no two of them share host and
+// user name, so an enabled one is the message's own; an account that has
+// gone since the check gives a plain connection to 110.
 config::TServer AccountOf(const config::TAccountList& accounts, const mail::TKelMsg& message) {
   const auto matches = [&](const config::TServer& account) {
     return account.Host == message.AccountHost && account.UserId == message.AccountUserId;
@@ -25,7 +27,11 @@ config::TServer AccountOf(const config::TAccountList& accounts, const mail::TKel
   auto found = std::find_if(accounts.begin(), accounts.end(),
                             [&](const config::TServer& account) { return account.Checked && matches(account); });
   if (found == accounts.end()) found = std::find_if(accounts.begin(), accounts.end(), matches);
-  return found == accounts.end() ? config::TServer() : *found;
+  config::TServer account = found == accounts.end() ? config::TServer() : *found;
+  account.Host = message.AccountHost;
+  account.UserId = message.AccountUserId;
+  account.Passwd = message.AccountPasswd;
+  return account;
 }
 
 }  // namespace
@@ -45,17 +51,12 @@ void TMainForm::TBDeleteClick() {
         ShowCurrentMessage();
         globeAnimate_->Play();
         const mail::TKelMsg& message = kelMsgList2_.Items(static_cast<std::size_t>(CurrentIndex));
-        kelPOP2_.Host = message.AccountHost;
-        kelPOP2_.UserId = message.AccountUserId;
-        kelPOP2_.Passwd = message.AccountPasswd;
-        const config::TServer account = AccountOf(settings_.AccountList, message);
-        kelPOP2_.Security = account.Security;
-        kelPOP2_.Port = std::to_string(account.Port);
-        kelPOP2_.CertSha256 = account.CertSha256;
+        config::CopyAccount(AccountOf(settings_.AccountList, message), kelPOP2_);
         if (kelPOP2_.Connected()) return;
         TryFinally(
             [&] {
-              if (ConnectAndLogIn()) SearchAndDelete(message);
+              LoginReport report(passDisplay_, kelPOP2_.Host, kelPOP2_.UserId);
+              if (mail::ConnectAndLogIn(kelPOP2_, report) == mail::PassStage::LoggedIn) SearchAndDelete(message);
             },
             [&] { kelPOP2_.Quit(); });
       },
@@ -71,7 +72,6 @@ void TMainForm::TBDeleteClick() {
 
 // `message` is destroyed when it is deleted from the list.
 void TMainForm::SearchAndDelete(const mail::TKelMsg& message) {
-  SetStatus(QStringLiteral("Выполнен вход под именем: ") + desktop::ToQString(kelPOP2_.UserId));
   SetStatus(QStringLiteral("Осуществляется поиск письма..."));
   const std::string topHeaders = message.TopHeaders;
   kelPOP2_.CountNew();

@@ -30,6 +30,7 @@
 #include "app/main_form_services.h"
 #include "app/message_cache.h"
 #include "app/new_mail_notice.h"
+#include "app/pass_display.h"
 #include "app/sound_player.h"
 #include "config/main_settings.h"
 #include "config/server.h"
@@ -52,6 +53,7 @@ namespace app {
 
 class BusyGlobe;
 class MessageView;
+struct PassTally;
 class TFontDialog;
 
 class TMainForm : public QWidget {
@@ -187,12 +189,10 @@ class TMainForm : public QWidget {
   // The message CurrentIndex points at, or null when it lies outside the list.
   const mail::TKelMsg* CurrentMessage() const;
 
-  void CheckAccount(const config::TServer& account, long long& newCount);
-  bool ConnectAndLogIn();
+  void CheckAccount(const config::TServer& account, PassTally& tally);
   void StartProgress(const QString& text);
   void ShowProgress(std::uint16_t percent);
-  void DownloadMessages();
-  void ReportMessagesRead();
+  void ReportMessagesRead(const PassTally& tally);
   void AnnounceNewMail(long long newCount);
   void EndPass();
   void SearchAndDelete(const mail::TKelMsg& message);
@@ -208,14 +208,9 @@ class TMainForm : public QWidget {
   AttachmentCommands attachments_;
   IntervalTimer timer1_;
   IntervalTimer timerFileDelete_;
-  // Messages the last pass could not parse, and the first such error.
-  int unparsedCount_ = 0;
-  // The unique ids of the account being checked, when the pass asked for them
-  // (LAST refused, or messages kept between passes).
-  std::optional<std::vector<std::pair<std::uint32_t, std::string>>> accountIds_;
   // The previous pass's messages while a pass runs, when they are kept between passes.
   MessageCache messageCache_;
-  QString firstParseError_;
+  PassDisplay passDisplay_;
   bool errorBoxOpen_ = false;
   bool applicationMinimized_ = false;
 

@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "config/account_session.h"
 #include "platform/cp1251.h"
 
 namespace config {
@@ -22,19 +23,10 @@ std::string ConnectQuietly(mail::TKelPOP& session) {
   return session.ConnectErrorText();
 }
 
-void CopyAccount(mail::TKelPOP& session, TServer account) {
-  session.Host = std::move(account.Host);
-  session.UserId = std::move(account.UserId);
-  session.Passwd = std::move(account.Passwd);
-  session.Security = account.Security;
-  session.Port = std::to_string(account.Port);
-  session.CertSha256 = std::move(account.CertSha256);
-}
-
 }  // namespace
 
 TConnectionTestResult TestConnection(mail::TKelPOP& session, TServer account) {
-  CopyAccount(session, std::move(account));
+  CopyAccount(account, session);
   TConnectionTestResult result;
   std::string& report = result.Report;
   report = std::string("Подключение к серверу ("_cp1251) + session.Host + "): ";

@@ -84,27 +84,21 @@ TKelPOP::~TKelPOP() {
 }
 
 // A connection that cannot be made or secured ends here, before any
-// credentials go out; the caller reports it itself, from Connected,
-// ReplyError and ConnectErrorText.
+// credentials go out; the caller reports it itself, from Connected and
+// Failure.
 void TKelPOP::Connect() {
   msgCount_ = 0;
   replyError_ = false;
-  connectErrorText_.clear();
-  peerCertSha256_.clear();
-  certificateUntrusted_ = false;
-  const auto refuse = [this](std::string why) {
-    connectErrorText_ = std::move(why);
-    replyError_ = true;
-    CloseConnection();
-  };
+  failure_ = {};
   const auto secure = [&] {
     try {
       connection_->StartTls(Host, CertSha256);
       return true;
     } catch (const platform::TlsError& error) {
-      peerCertSha256_ = error.Fingerprint();
-      certificateUntrusted_ = error.Untrusted();
-      refuse(error.what());
+      SessionFailure failure(kSecureFailed, {}, error.what());
+      failure.peerCertSha256 = error.Fingerprint();
+      failure.certificateUntrusted = error.Untrusted();
+      RefuseConnection(std::move(failure));
       return false;
     }
   };
@@ -113,8 +107,7 @@ void TKelPOP::Connect() {
   try {
     connection_->Open(byAddress ? Host : std::string(), byAddress ? std::string() : Host, port);
   } catch (const platform::ConnectError& error) {
-    refuse(error.what());
-    return;
+    return RefuseConnection({kConnectFailed, {}, error.what()});
   }
   if (!connected_ || (Security == platform::Security::Tls && !secure())) return;
   // A server that does not greet with "+OK" is not one to talk to.
@@ -125,8 +118,21 @@ void TKelPOP::Connect() {
   SendCommand("STLS\r\n");
   if (!ReadReply(reply)) return;
   // Whatever came after the "+OK" arrived unprotected; it goes with `reply`.
-  if (replyError_) return refuse(std::string("Сервер отказался включить TLS: "_cp1251) + replyText_);
+  if (replyError_)
+    return RefuseConnection({kSecureFailed, replyText_, std::string("Сервер отказался включить TLS: "_cp1251) + replyText_});
   secure();
+}
+
+// Closes a connection that could not be made or secured, without OnError.
+void TKelPOP::RefuseConnection(SessionFailure failure) {
+  failure_ = std::move(failure);
+  replyError_ = true;
+  CloseConnection();
+}
+
+const std::string& TKelPOP::ConnectErrorText() const {
+  static const std::string kNone;
+  return failure_.code == kConnectFailed || failure_.code == kSecureFailed ? failure_.description : kNone;
 }
 
 bool TKelPOP::Login() {
@@ -215,7 +221,8 @@ template <typename Operation>
 auto TKelPOP::OnConnection(Operation operation) {
   try {
     return operation();
-  } catch (const platform::SocketError&) {
+  } catch (const platform::SocketError& error) {
+    failure_ = {kSocketFailed, {}, error.what()};
     replyError_ = true;
     CloseConnection();
     throw;
@@ -293,9 +300,9 @@ bool TKelPOP::ReadMultiLine(std::string& collected, std::size_t bodyStart,
 }
 
 // Ends the session with a code of ours and the text that says why.
-bool TKelPOP::Fail(int code, std::string_view why) {
+bool TKelPOP::Fail(PopError code, std::string_view why) {
   replyText_ = why;
-  SignalError(code);
+  SignalError(code, why);
   return false;
 }
 
@@ -327,10 +334,11 @@ void TKelPOP::Classify(std::string_view reply) {
                                                                   : std::string(Trim(reply.substr(4, lineEnd - 4)));
 }
 
-void TKelPOP::SignalError(int code) {
+void TKelPOP::SignalError(PopError code, std::string_view description) {
+  failure_ = {code, description.empty() ? replyText_ : std::string(), std::string(description)};
   replyError_ = true;
   CloseConnection();
-  if (OnError) OnError(*this, code, replyText_);
+  if (OnError) OnError(*this, code, failure_.Text());
 }
 
 void TKelPOP::CloseConnection() {

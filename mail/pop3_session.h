@@ -16,7 +16,8 @@
 // the connection closes, OnQuit and then OnError fire, and the operation returns
 // its failure value (false, 0, an empty text). Misuse raises MailError; a read
 // or write the system rejects raises platform::SocketError after closing the
-// connection. While it waits the
+// connection. Whatever failed, Failure() then says what and why, with the
+// server's text apart from ours, until the next Connect. While it waits the
 // session calls the event pump, so the caller's user interface stays live.
 #pragma once
 
@@ -34,6 +35,7 @@
 #include "mail/lines.h"
 #include "mail/message.h"
 #include "mail/message_lines.h"
+#include "mail/session_failure.h"
 #include "platform/event_pump.h"
 #include "platform/mime_database.h"
 #include "platform/tcp_client.h"
@@ -41,20 +43,6 @@
 namespace mail {
 
 class TKelPOP;
-
-// Codes passed to OnError.
-enum PopError : int {
-  kGreetingRefused = 2000,
-  kLoginRefused = 2001,
-  kQuitRefused = 2002,
-  kDeleteRefused = 2003,
-  kRetrieveRefused = 2004,
-  kTopRefused = 2005,
-  kStatRefused = 2006,
-  kReplyTimedOut = 2007,
-  kClosedByServer = 2008,
-  kReplyTooLarge = 2009,
-};
 
 using TConnectionEvent = std::function<void(platform::TcpClient& sender)>;
 using TOnError = std::function<void(TKelPOP& sender, int error, const std::string& msg)>;
@@ -114,12 +102,14 @@ class TKelPOP {
   bool ReplyError() const { return replyError_; }
   const std::string& ReplyText() const { return replyText_; }
   std::int32_t MsgSize() const { return msgSize_; }
+  // The last failed step since Connect; no failure while every step succeeded.
+  const SessionFailure& Failure() const { return failure_; }
   // Why the last Connect failed (Windows-1251), empty after a good one; for a
   // TLS failure also the server certificate's fingerprint and whether pinning
   // it would let the connection through.
-  const std::string& ConnectErrorText() const { return connectErrorText_; }
-  const std::string& PeerCertSha256() const { return peerCertSha256_; }
-  bool CertificateUntrusted() const { return certificateUntrusted_; }
+  const std::string& ConnectErrorText() const;
+  const std::string& PeerCertSha256() const { return failure_.peerCertSha256; }
+  bool CertificateUntrusted() const { return failure_.certificateUntrusted; }
   // True when the last CountNew found LAST refused: new mail is then only
   // known by unique ids.
   bool LastRefused() const { return lastRefused_; }
@@ -171,12 +161,14 @@ class TKelPOP {
   bool ReadMultiLine(std::string& collected, std::size_t bodyStart,
                      const std::function<void(std::string_view)>& settle = {},
                      const std::function<void(std::size_t)>& afterChunk = {});
-  void SignalError(int code);
+  // Ends the session with `code`; `description` is ours, for a failure the server did not state itself.
+  void SignalError(PopError code, std::string_view description = {});
   void ProcessEvents();
 
  private:
   bool ReadOnce(std::string& into, std::chrono::steady_clock::time_point deadline);
-  bool Fail(int code, std::string_view why);
+  bool Fail(PopError code, std::string_view why);
+  void RefuseConnection(SessionFailure failure);
   void Classify(std::string_view reply);
   void CloseConnection();
   template <typename Operation>
@@ -203,9 +195,7 @@ class TKelPOP {
   std::int32_t msgSize_ = 0;
   std::uint16_t decodePercent_ = 0;
   std::uint16_t retrievePercent_ = 0;
-  std::string connectErrorText_;
-  std::string peerCertSha256_;
-  bool certificateUntrusted_ = false;
+  SessionFailure failure_;
   bool lastRefused_ = false;
   bool pipelining_ = false;
   bool capabilitiesAsked_ = false;

@@ -6,15 +6,12 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
-#include <numeric>
-#include <optional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "mail/mail_error.h"
-#include "mail/new_mail_count.h"
+#include "mail/mailbox_pass.h"
 #include "mail/pop3_session.h"
 #include "mail/text_utils.h"
 #include "platform/cp1251.h"
@@ -47,66 +44,54 @@ int Fail(int status, const std::string& cp1251Text) {
   return status;
 }
 
-// One message: its JSON line, or an error line when it cannot be parsed.
-// Answers false when the session ended and the pass cannot go on.
-bool CheckMessage(mail::TKelPOP& session, std::uint32_t n, std::uint32_t& failed) {
-  std::unique_ptr<mail::TKelMsg> message;
-  try {
-    message = session.Retrieve(n);
-  } catch (const mail::MailError& error) {
-    ++failed;
-    std::cout << nlohmann::json{{"number", n}, {"error", text::Cp1251ToUtf8(error.what())}}.dump() << std::endl;
-    return session.Connected();
+// Prints each message as one JSON line, or an error line when it cannot be parsed.
+class PrintedPass : public mail::PassObserver {
+ public:
+  void Counted(std::uint32_t count, std::uint32_t fresh) override {
+    count_ = count;
+    fresh_ = fresh;
   }
-  if (!message) return false;
-  const std::string topHeaders = session.RetrieveHeaders(n);
-  if (!session.Connected()) return false;
-  std::cout << tools::MessageJson(n, session.MsgSize(), *message, topHeaders).dump() << std::endl;
-  return true;
-}
+  void Fetched(mail::FetchedMessage fetched) override {
+    if (!fetched.topHeadersRead) return;
+    std::cout << tools::MessageJson(fetched.number, fetched.size, *fetched.message, fetched.topHeaders).dump()
+              << std::endl;
+  }
+  void Unreadable(std::uint32_t number, const std::string& error) override {
+    ++failed_;
+    std::cout << nlohmann::json{{"number", number}, {"error", text::Cp1251ToUtf8(error)}}.dump() << std::endl;
+  }
+  void SeenIdsNotRecorded() override {
+    std::cerr << "cannot record the unique ids seen in " << platform::FileSeenIdsStore::DefaultFolder() << '\n';
+  }
 
-// The unique ids, when they are what tells new mail: LAST refused and UIDL answered.
-std::optional<mail::UniqueIdList> IdsForNewMail(mail::TKelPOP& session) {
-  if (!session.LastRefused()) return std::nullopt;
-  mail::UniqueIdList ids = session.UniqueIds();
-  if (!session.Connected() || !mail::IdsCoverMailbox(ids, session.MsgCount())) return std::nullopt;
-  return ids;
-}
+  int Summary() const {
+    nlohmann::json summary{{"count", count_}, {"new", fresh_}};
+    if (failed_ > 0) summary["failed"] = failed_;
+    std::cout << summary.dump() << std::endl;
+    return failed_ > 0 ? kPassFailed : kOk;
+  }
+
+ private:
+  std::uint32_t count_ = 0;
+  std::uint32_t fresh_ = 0;
+  std::uint32_t failed_ = 0;
+};
 
 int RunPass(mail::TKelPOP& session, platform::SeenIdsStore& seenIds) {
   using text::operator""_cp1251;
-  std::optional<std::string> sessionError;
-  session.OnError = [&](mail::TKelPOP&, int, const std::string& message) { sessionError = message; };
-
-  session.Connect();
-  if (!session.Connected()) return Fail(kConnectFailed, std::string("Ошибка при подключени к серверу: "_cp1251) + session.Host);
-  if (!session.Login()) return Fail(kLoginFailed, std::string("Ошибка при входе под именем: "_cp1251) + session.UserId);
-  std::uint32_t fresh = session.CountNew();
-  if (sessionError) return Fail(kPassFailed, *sessionError);
-  const std::optional<mail::UniqueIdList> ids = IdsForNewMail(session);
-  if (sessionError) return Fail(kPassFailed, *sessionError);
-  const platform::MailboxKey mailbox{session.Host, static_cast<int>(mail::ToIntDef(session.Port, 110)),
-                                     session.UserId};
-  if (ids) fresh = mail::CountUnseen(*ids, seenIds.Load(mailbox));
-  const std::uint32_t count = session.MsgCount();
-  std::uint32_t failed = 0;
+  PrintedPass printed;
   // TESSARO_NO_PIPELINING set gives the plain pass, one command at a time, to measure against.
-  if (!std::getenv("TESSARO_NO_PIPELINING")) {
-    std::vector<std::uint32_t> numbers(count);
-    std::iota(numbers.begin(), numbers.end(), 1u);
-    session.SendAhead(std::move(numbers));
+  mail::MailboxPass pass(session, seenIds, printed, {.sendAhead = !std::getenv("TESSARO_NO_PIPELINING")});
+  switch (pass.Run()) {
+    case mail::PassStage::NotConnected:
+      return Fail(kConnectFailed, std::string("Ошибка при подключени к серверу: "_cp1251) + session.Host);
+    case mail::PassStage::NotLoggedIn:
+      return Fail(kLoginFailed, std::string("Ошибка при входе под именем: "_cp1251) + session.UserId);
+    case mail::PassStage::LoggedIn:
+      break;
   }
-  for (std::uint32_t n = 1; n <= count; ++n)
-    if (!CheckMessage(session, n, failed)) return Fail(kPassFailed, sessionError.value_or(std::string()));
-  session.Quit();
-  if (sessionError) return Fail(kPassFailed, *sessionError);
-  if (ids && !seenIds.Save(mailbox, mail::SeenAfterPass(*ids)))
-    std::cerr << "cannot record the unique ids seen in " << platform::FileSeenIdsStore::DefaultFolder() << '\n';
-
-  nlohmann::json summary{{"count", count}, {"new", fresh}};
-  if (failed > 0) summary["failed"] = failed;
-  std::cout << summary.dump() << std::endl;
-  return failed > 0 ? kPassFailed : kOk;
+  if (session.Failure()) return Fail(kPassFailed, session.Failure().Text());
+  return printed.Summary();
 }
 
 }  // namespace
@@ -136,6 +121,7 @@ int main(int argc, char** argv) {
     platform::FileSeenIdsStore seenIds(platform::FileSeenIdsStore::DefaultFolder());
     return RunPass(session, seenIds);
   } catch (const std::exception& error) {
-    return Fail(kPassFailed, error.what());
+    // A step on an ended session throws; what ended it is the cause to tell.
+    return Fail(kPassFailed, session.Failure() ? session.Failure().Text() : error.what());
   }
 }

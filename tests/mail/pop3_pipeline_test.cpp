@@ -6,11 +6,14 @@
 
 #include <numeric>
 
+#include "mail/mailbox_pass.h"
 #include "mail/pop3_session.h"
 #include "platform/posix_tcp_client.h"
+#include "platform/seen_ids_store.h"
 #include "tests/mail/session_events.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/fake_pop3_server.h"
+#include "tests/support/temp_files.h"
 #include "tests/support/transfer_encoders.h"
 
 namespace {
@@ -28,12 +31,6 @@ std::unique_ptr<TKelPOP> MakeSession(int port) {
   session->Passwd = "pw";
   session->ReplyTimeoutMs = 20000;
   return session;
-}
-
-std::vector<std::uint32_t> Numbers(std::uint32_t count) {
-  std::vector<std::uint32_t> numbers(count);
-  std::iota(numbers.begin(), numbers.end(), 1u);
-  return numbers;
 }
 
 // Everything a pass shows of one message, and the events on the way, as lines.
@@ -54,8 +51,8 @@ struct PassLog {
     session.OnDecodeEnd = [this](TKelPOP&) { lines.push_back("decoded"); };
     session.OnDelete = [this](TKelPOP&, std::uint32_t id) { lines.push_back("delete " + std::to_string(id)); };
   }
-  void Add(std::uint32_t n, const TKelPOP& session, const mail::TKelMsg& message, const std::string& top) {
-    lines.push_back(std::to_string(n) + " size " + std::to_string(session.MsgSize()) + " from " + message.From +
+  void Add(std::uint32_t n, std::int32_t size, const mail::TKelMsg& message, const std::string& top) {
+    lines.push_back(std::to_string(n) + " size " + std::to_string(size) + " from " + message.From +
                     " subject " + message.Subject);
     for (const std::string& line : message.Text) lines.push_back("text " + line);
     for (std::size_t i = 0; i < message.AttachedFiles.Count(); ++i) {
@@ -66,22 +63,34 @@ struct PassLog {
   }
 };
 
-// Logs in, asks to send `ahead` ahead, fetches every message and quits.
+// Each message the pass fetched, into the log; and whether it went ahead.
+class LoggedPass : public mail::PassObserver {
+ public:
+  LoggedPass(PassLog& log, const TKelPOP& session) : log_(log), session_(session) {}
+  void Counted(std::uint32_t count, std::uint32_t) override { count_ = count; }
+  void Fetched(mail::FetchedMessage fetched) override {
+    pipelined_ = pipelined_ || session_.Pipelining();
+    if (fetched.topHeadersRead) log_.Add(fetched.number, fetched.size, *fetched.message, fetched.topHeaders);
+  }
+  std::uint32_t count_ = 0;
+  bool pipelined_ = false;
+
+ private:
+  PassLog& log_;
+  const TKelPOP& session_;
+};
+
+// One whole pass over the mailbox, its commands sent ahead or not.
 PassLog RunPass(int port, std::uint32_t count, bool ahead, bool* pipelined = nullptr) {
   auto session = MakeSession(port);
   PassLog log(*session);
-  session->Connect();
-  EXPECT_TRUE(session->Login());
-  if (ahead) session->SendAhead(Numbers(count));
-  if (pipelined) *pipelined = session->Pipelining();
-  for (std::uint32_t n = 1; n <= count; ++n) {
-    const auto message = session->Retrieve(n);
-    if (!message) break;
-    const std::string top = session->RetrieveHeaders(n);
-    if (!session->Connected()) break;
-    log.Add(n, *session, *message, top);
-  }
-  session->Quit();
+  LoggedPass observer(log, *session);
+  const TempDir state;
+  platform::FileSeenIdsStore seenIds(state.Path().string());
+  mail::MailboxPass pass(*session, seenIds, observer, {.sendAhead = ahead});
+  EXPECT_EQ(pass.Run(), mail::PassStage::LoggedIn);
+  EXPECT_EQ(observer.count_, count);
+  if (pipelined) *pipelined = observer.pipelined_;
   return log;
 }
 
@@ -97,14 +106,22 @@ std::string Commands(std::uint32_t n) {
 }
 std::string Replies(std::uint32_t n) { return ListReply(n) + RetrReply(n) + TopReply(n); }
 
-std::vector<Step> Login(const std::string& capaReply) {
-  return {Server("+OK\r\n"), Client("USER bob\r\n"), Server("+OK\r\n"), Client("PASS pw\r\n"), Server("+OK\r\n"),
-          Client("CAPA\r\n"), Server(capaReply)};
-}
-
 std::vector<Step> Append(std::vector<Step> script, const std::vector<Step>& rest) {
   script.insert(script.end(), rest.begin(), rest.end());
   return script;
+}
+
+const std::vector<Step> kLoggedIn = {Server("+OK\r\n"), Client("USER bob\r\n"), Server("+OK\r\n"),
+                                     Client("PASS pw\r\n"), Server("+OK\r\n")};
+
+std::vector<Step> Login(const std::string& capaReply) {
+  return Append(kLoggedIn, {Client("CAPA\r\n"), Server(capaReply)});
+}
+
+// A whole pass's start: logged in, `count` messages counted, none read yet, then CAPA.
+std::vector<Step> PassStart(const std::string& capaReply, std::uint32_t count) {
+  return Append(kLoggedIn, {Client("STAT\r\n"), Server("+OK " + std::to_string(count) + " 3000\r\n"),
+                            Client("LAST\r\n"), Server("+OK 0\r\n"), Client("CAPA\r\n"), Server(capaReply)});
 }
 
 const std::string kCapaPipelining = "+OK\r\nTOP\r\nUSER\r\npipelining\r\nUIDL\r\n.\r\n";
@@ -112,7 +129,7 @@ const std::vector<Step> kQuit = {Client("QUIT\r\n"), Server("+OK bye\r\n")};
 
 // Each command written after the previous reply.
 std::vector<Step> OneByOne(const std::string& capaReply, std::uint32_t count) {
-  std::vector<Step> script = Login(capaReply);
+  std::vector<Step> script = PassStart(capaReply, count);
   for (std::uint32_t n = 1; n <= count; ++n)
     script = Append(script, {Client("LIST " + std::to_string(n) + "\r\n"), Server(ListReply(n)),
                              Client("RETR " + std::to_string(n) + "\r\n"), Server(RetrReply(n)),
@@ -129,7 +146,8 @@ std::vector<Step> AllAhead(std::uint32_t count, std::size_t piece) {
   }
   std::vector<std::string> pieces;
   for (std::size_t i = 0; i < replies.size(); i += piece) pieces.push_back(replies.substr(i, piece));
-  return Append(Login(kCapaPipelining), Append({Client(commands), ServerChunks(pieces, milliseconds(1))}, kQuit));
+  return Append(PassStart(kCapaPipelining, count),
+                Append({Client(commands), ServerChunks(pieces, milliseconds(1))}, kQuit));
 }
 
 TEST(Pop3Pipeline, PassGivesTheSameMessagesAndEventsWithAndWithoutPipelining) {
@@ -180,7 +198,7 @@ TEST(Pop3Pipeline, PassLongerThanTheWindowSendsEveryCommandOnce) {
   const auto join = [](const std::vector<std::string>& parts, std::size_t from, std::size_t to) {
     return std::accumulate(parts.begin() + from, parts.begin() + to, std::string());
   };
-  FakePop3Server server(Append(Login(kCapaPipelining), Append({Client(join(commands, 0, 100)), Server(join(replies, 0, 49)),
+  FakePop3Server server(Append(PassStart(kCapaPipelining, kCount), Append({Client(join(commands, 0, 100)), Server(join(replies, 0, 49)),
                                                                Client(join(commands, 100, 120)),
                                                                Server(join(replies, 49, 120))},
                                                               kQuit)));

@@ -1,0 +1,119 @@
+#include "mail/mailbox_pass.h"
+
+#include <exception>
+#include <utility>
+
+#include "mail/mail_error.h"
+#include "mail/text_utils.h"
+
+namespace mail {
+
+PassStage ConnectAndLogIn(TKelPOP& session, PassObserver& observer) {
+  observer.Connecting();
+  try {
+    session.Connect();
+  } catch (const std::exception&) {
+    // Reported below from Connected, like every other failure to connect.
+  }
+  if (!session.Connected()) {
+    observer.ConnectFailed();
+    return PassStage::NotConnected;
+  }
+  observer.LoggingIn();
+  if (!session.Login()) {
+    observer.LoginFailed();
+    return PassStage::NotLoggedIn;
+  }
+  observer.LoggedIn();
+  return PassStage::LoggedIn;
+}
+
+MailboxPass::MailboxPass(TKelPOP& session, platform::SeenIdsStore& seenIds, PassObserver& observer, Options options)
+    : session_(session), seenIds_(seenIds), observer_(observer), options_(options) {}
+
+PassStage MailboxPass::Run() {
+  try {
+    const PassStage stage = ConnectAndLogIn(session_, observer_);
+    if (stage == PassStage::LoggedIn) CheckMailbox();
+    session_.Quit();
+    return stage;
+  } catch (...) {
+    session_.Quit();
+    throw;
+  }
+}
+
+void MailboxPass::CheckMailbox() {
+  const std::uint32_t fresh = CountNewMail();
+  observer_.Counted(session_.MsgCount(), fresh);
+  try {
+    Download();
+  } catch (...) {
+    observer_.DownloadsEnded();
+    throw;
+  }
+  observer_.DownloadsEnded();
+  // Only a download that went through marks the mail as seen.
+  if (newMailByIds_ && session_.Connected() && !seenIds_.Save(Mailbox(), SeenAfterPass(*ids_)))
+    observer_.SeenIdsNotRecorded();
+}
+
+// New mail by LAST; where the server refuses LAST, by the unique ids the
+// previous complete pass did not see, provided UIDL gave them all.
+std::uint32_t MailboxPass::CountNewMail() {
+  const std::uint32_t byLast = session_.CountNew();
+  if (session_.Connected() && (session_.LastRefused() || options_.keepsMessages)) ids_ = session_.UniqueIds();
+  newMailByIds_ = session_.LastRefused() && ids_ && IdsCoverMailbox(*ids_, session_.MsgCount());
+  if (ids_ && options_.keepsMessages)
+    for (const auto& [number, id] : *ids_) idByNumber_.insert_or_assign(number, id);
+  return newMailByIds_ ? CountUnseen(*ids_, seenIds_.Load(Mailbox())) : byLast;
+}
+
+void MailboxPass::Download() {
+  const std::uint32_t count = session_.MsgCount();
+  std::vector<std::uint32_t> toFetch;
+  for (std::uint32_t number = 1; number <= count; ++number)
+    if (!observer_.Keeps(IdOf(number))) toFetch.push_back(number);
+  if (options_.sendAhead) session_.SendAhead(std::move(toFetch));
+  for (std::uint32_t number = 1; number <= count; ++number) {
+    std::string id = IdOf(number);
+    if (observer_.Keeps(id)) observer_.Kept(number, id);
+    else if (!Fetch(number, std::move(id))) return;
+  }
+}
+
+// False when the session ended and the downloads cannot go on. A session
+// that ended before the first message makes Retrieve throw: that is the
+// pass failing, not the message, and it leaves the pass.
+bool MailboxPass::Fetch(std::uint32_t number, std::string uniqueId) {
+  const bool wasConnected = session_.Connected();
+  FetchedMessage fetched;
+  fetched.number = number;
+  fetched.uniqueId = std::move(uniqueId);
+  try {
+    fetched.message = session_.Retrieve(number);
+  } catch (const MailError& error) {
+    if (!wasConnected) throw;
+    observer_.Unreadable(number, error.what());
+    return session_.Connected();
+  }
+  if (!fetched.message) return false;
+  fetched.size = session_.MsgSize();
+  fetched.parseError = session_.LastParseError;
+  fetched.topHeaders = session_.RetrieveHeaders(number);
+  fetched.topHeadersRead = session_.Connected();
+  const bool goOn = fetched.topHeadersRead;
+  observer_.Fetched(std::move(fetched));
+  return goOn;
+}
+
+std::string MailboxPass::IdOf(std::uint32_t number) const {
+  const auto found = idByNumber_.find(number);
+  return found == idByNumber_.end() ? std::string() : found->second;
+}
+
+platform::MailboxKey MailboxPass::Mailbox() const {
+  return {session_.Host, static_cast<int>(ToIntDef(session_.Port, 110)), session_.UserId};
+}
+
+}  // namespace mail
