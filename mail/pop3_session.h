@@ -34,6 +34,7 @@
 #include "mail/lines.h"
 #include "mail/message.h"
 #include "mail/message_lines.h"
+#include "mail/parse_context.h"
 #include "platform/event_pump.h"
 #include "platform/mime_database.h"
 #include "platform/tcp_client.h"
@@ -68,14 +69,16 @@ using TNotifyEvent = std::function<void(TKelPOP& sender)>;
 // decimal pieces, each from 1 to 254 (0 and 255 are refused, as are fewer than three dots).
 bool IsIPAddress(const std::string& text);
 
-class TKelPOP {
+// The session is the parse context of the messages it retrieves: the parser
+// reads its settings and its reports become the session's events.
+class TKelPOP : private ParseContext {
  public:
   // Without a MIME database attached files get only the default content type.
   TKelPOP(std::unique_ptr<platform::TcpClient> connection, platform::EventPump eventPump,
           const platform::MimeDatabase* mimeDatabase = nullptr);
   TKelPOP(const TKelPOP&) = delete;
   TKelPOP& operator=(const TKelPOP&) = delete;
-  ~TKelPOP();
+  ~TKelPOP() override;
 
   // Published properties.
   std::string Host;
@@ -146,18 +149,18 @@ class TKelPOP {
   void DeleteMsg(std::uint32_t n);
   void Quit();
 
-  // File decoders: an attached file's EncodedLines become its Data, with the
-  // decode events. DecodeUUFile raises MailError(ErrorInFormatOfMsg) on a bad character.
+  // File decoders (mail/file_decoders.h) with this session's settings and
+  // events. DecodeUUFile raises MailError(ErrorInFormatOfMsg) on a bad character.
   void DecodeBase64File(TAttachedFile& item);
   void DecodeQPFile(TAttachedFile& item);
   void DecodeUUFile(TAttachedFile& item);
   // The first uuencode "begin" line: its index and the file name it gives.
   bool FindUUBegin(const Lines& lines, std::size_t& index, std::string& name);
   // The last percentage any file decode computed; carried from one decode to the next.
-  std::uint16_t DecodePercent() const { return decodePercent_; }
+  std::uint16_t DecodePercent() const { return decodePercent; }
 
-  const platform::EventPump& EventPump() const { return eventPump_; }
-  const platform::MimeDatabase& MimeDatabase() const { return mimeDatabase_; }
+  const platform::EventPump& EventPump() const override { return eventPump_; }
+  const platform::MimeDatabase& MimeDatabase() const override { return mimeDatabase_; }
 
  protected:
   void SendCommand(const std::string& command);
@@ -183,7 +186,12 @@ class TKelPOP {
   auto OnConnection(Operation operation);
   std::optional<Lines> Download(std::uint32_t n, std::string& text);
   std::unique_ptr<TKelMsg> Parse(Lines lines, const std::string& text);
-  std::unique_ptr<TKelMsg> BuildMessage(SplitMessage split, bool parseBody);
+  const std::string& FormatError() const override { return ErrorInFormatOfMsg; }
+  std::uint16_t ProgressStep() const override { return DecodeProgressStep; }
+  void DecodeStarted(const std::string& fileName, std::int32_t lineCount) override;
+  void DecodeProgressed(std::uint16_t percent) override;
+  void DecodeEnded() override;
+  void BodyFinished(const std::string& parseError) override;
   void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);
   void Write(std::string_view commands);
   void AskCapabilities();
@@ -201,7 +209,6 @@ class TKelPOP {
   bool replyError_ = false;
   std::string replyText_;
   std::int32_t msgSize_ = 0;
-  std::uint16_t decodePercent_ = 0;
   std::uint16_t retrievePercent_ = 0;
   std::string connectErrorText_;
   std::string peerCertSha256_;
