@@ -5,11 +5,11 @@
 #include <iterator>
 
 #include "mail/charsets.h"
+#include "mail/file_decoders.h"
 #include "mail/header_decoding.h"
 #include "mail/mail_error.h"
 #include "mail/message.h"
 #include "mail/message_lines.h"
-#include "mail/pop3_session.h"
 #include "mail/text_decoders.h"
 #include "mail/text_utils.h"
 
@@ -49,7 +49,7 @@ Lines Recut(const Lines& lines) { return CutLines(JoinLines(lines)); }
 
 class BodyParser {
  public:
-  BodyParser(TKelPOP& session, TKelMsg& message) : session_(session), message_(message) {}
+  BodyParser(ParseContext& context, TKelMsg& message) : context_(context), message_(message) {}
 
   void Parse(HeaderLines headers, Lines& body, const PartType& top);
 
@@ -73,7 +73,7 @@ class BodyParser {
     return partCharset.empty() ? message_.Charset : partCharset;
   }
 
-  TKelPOP& session_;
+  ParseContext& context_;
   TKelMsg& message_;
   int unnamedCount_ = 0;
 };
@@ -94,8 +94,8 @@ void BodyParser::Parse(HeaderLines headers, Lines& body, const PartType& top) {
 
 void BodyParser::ParsePlainText(Lines& body, const std::string& encoding) {
   ExtractUuencodedFiles(body);
-  if (encoding == "BASE64") DecodeBase64Lines(body, session_.EventPump());
-  else if (encoding == "QUOTED-PRINTABLE") DecodeQPLines(body, session_.EventPump());
+  if (encoding == "BASE64") DecodeBase64Lines(body, context_.EventPump());
+  else if (encoding == "QUOTED-PRINTABLE") DecodeQPLines(body, context_.EventPump());
   ConvertLinesCharset(body, message_.Charset);
   message_.Text = Recut(body);
 }
@@ -105,7 +105,7 @@ void BodyParser::ParsePlainText(Lines& body, const std::string& encoding) {
 void BodyParser::ExtractUuencodedFiles(Lines& body) {
   std::size_t begin = 0;
   std::string fileName;
-  while (session_.FindUUBegin(body, begin, fileName)) {
+  while (FindUUBegin(body, begin, fileName)) {
     Lines encoded;
     std::size_t at = begin;
     for (; at < body.size(); ++at) {
@@ -118,7 +118,7 @@ void BodyParser::ExtractUuencodedFiles(Lines& body) {
     if (!ended) break;
     TAttachedFile& item = message_.AttachedFiles.Add(DecodeHeaderText(fileName, message_.Charset));
     item.EncodedLines = std::move(encoded);
-    session_.DecodeUUFile(item);
+    DecodeUUFile(context_, item);
   }
 }
 
@@ -139,7 +139,7 @@ void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::st
 
 void BodyParser::ParseMultipart(HeaderLines headers, Lines& body) {
   std::deque<QueuedPart> queue;
-  for (Lines& part : SplitMultipart(session_.ErrorInFormatOfMsg, headers, body)) queue.push_back({std::move(part), 1});
+  for (Lines& part : SplitMultipart(context_.FormatError(), headers, body)) queue.push_back({std::move(part), 1});
   while (!queue.empty()) {
     QueuedPart part = std::move(queue.front());
     queue.pop_front();
@@ -154,7 +154,7 @@ void BodyParser::ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue) {
   if (type.hasContentType && Contains(type.typeText, "BOUNDARY=")) {
     if (queued.depth >= kMaxNesting) return Store(message_.AttachedFiles.Add(NextUnnamedName(type.mediaType)), part);
     // A nested multipart: its parts are walked in its place.
-    std::vector<Lines> inner = SplitMultipart(session_.ErrorInFormatOfMsg, partHeaders, part);
+    std::vector<Lines> inner = SplitMultipart(context_.FormatError(), partHeaders, part);
     for (auto it = inner.rbegin(); it != inner.rend(); ++it) queue.push_front({std::move(*it), queued.depth + 1});
     return;
   }
@@ -186,8 +186,8 @@ std::string BodyParser::PartFileName(HeaderLines partHeaders, const std::string&
 void BodyParser::AddTextPart(Lines& part, const PartType& type) {
   const std::size_t headerEnd = HeaderEnd(part);
   part.erase(part.begin(), part.begin() + static_cast<std::ptrdiff_t>(std::min(headerEnd + 1, part.size())));
-  if (type.encoding == "BASE64") DecodeBase64Lines(part, session_.EventPump());
-  else if (type.encoding == "QUOTED-PRINTABLE") DecodeQPLines(part, session_.EventPump());
+  if (type.encoding == "BASE64") DecodeBase64Lines(part, context_.EventPump());
+  else if (type.encoding == "QUOTED-PRINTABLE") DecodeQPLines(part, context_.EventPump());
   ConvertLinesCharset(part, CharsetOr(type.charset));
   message_.Text.insert(message_.Text.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
 }
@@ -211,22 +211,22 @@ void BodyParser::AddFilePart(Lines& part, const PartType& type, std::string name
 
 void BodyParser::Decode(TAttachedFile& item, Lines lines, const std::string& encoding) {
   item.EncodedLines = std::move(lines);
-  if (encoding == "BASE64") session_.DecodeBase64File(item);
-  else if (encoding == "QUOTED-PRINTABLE") session_.DecodeQPFile(item);
-  else session_.DecodeUUFile(item);
+  if (encoding == "BASE64") DecodeBase64File(context_, item);
+  else if (encoding == "QUOTED-PRINTABLE") DecodeQPFile(context_, item);
+  else DecodeUUFile(context_, item);
 }
 
 // Content in no transfer encoding is kept as it stands, each line with its CR LF.
 void BodyParser::Store(TAttachedFile& item, const Lines& lines) { item.Data = JoinLines(lines); }
 
 std::string BodyParser::NextUnnamedName(const std::string& mediaType) {
-  return UnnamedPartName(session_.MimeDatabase(), ++unnamedCount_, mediaType);
+  return UnnamedPartName(context_.MimeDatabase(), ++unnamedCount_, mediaType);
 }
 
 }  // namespace
 
-void ParseBody(TKelPOP& session, TKelMsg& message, HeaderLines headers, Lines& body, const PartType& top) {
-  BodyParser(session, message).Parse(headers, body, top);
+void ParseBody(ParseContext& context, TKelMsg& message, HeaderLines headers, Lines& body, const PartType& top) {
+  BodyParser(context, message).Parse(headers, body, top);
 }
 
 std::vector<Lines> SplitMultipart(const std::string& errorText, HeaderLines headers, Lines& lines) {

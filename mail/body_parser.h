@@ -12,15 +12,15 @@
 
 #include "mail/header_fields.h"
 #include "mail/lines.h"
+#include "mail/parse_context.h"
 
 namespace mail {
 
 class TKelMsg;
-class TKelPOP;
 
-// Fills Text and AttachedFiles of `message`. Raises MailError with the session's
-// ErrorInFormatOfMsg when a multipart body cannot be split. May change `body`.
-void ParseBody(TKelPOP& session, TKelMsg& message, HeaderLines headers, Lines& body, const PartType& top);
+// Fills Text and AttachedFiles of `message`. Raises MailError with the context's
+// FormatError when a multipart body cannot be split. May change `body`.
+void ParseBody(ParseContext& context, TKelMsg& message, HeaderLines headers, Lines& body, const PartType& top);
 
 // The parts of a multipart body, each its own header lines, an empty line and
 // its body lines. Takes the lines out of `lines`. Raises MailError(errorText)

@@ -1,5 +1,5 @@
-// The file decoders of TKelPOP: an attached file's EncodedLines become its Data,
-// reported through OnDecodeStart, OnDecodeProgress and OnDecodeEnd.
+#include "mail/file_decoders.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -7,7 +7,6 @@
 
 #include "mail/decoder_steps.h"
 #include "mail/mail_error.h"
-#include "mail/pop3_session.h"
 #include "mail/text_utils.h"
 
 namespace mail {
@@ -28,35 +27,29 @@ std::uint16_t PercentOf(std::size_t index, std::size_t count) {
 }
 
 // The progress of one file decode. Every step stores its percentage in the
-// session's DecodePercent, fires OnDecodeProgress when the threshold is reached
-// and lets the user interface serve its events.
+// context's decodePercent, reports it when the threshold is reached and lets
+// the user interface serve its events.
 class DecodeProgress {
  public:
-  DecodeProgress(TKelPOP& session, std::uint16_t& decodePercent, const platform::EventPump& processEvents,
-                 std::size_t lineCount)
-      : session_(session),
-        decodePercent_(decodePercent),
-        processEvents_(processEvents),
-        lineCount_(lineCount),
-        threshold_(session.DecodeProgressStep) {}
+  DecodeProgress(ParseContext& context, std::size_t lineCount)
+      : context_(context), pump_(context.EventPump()), lineCount_(lineCount), threshold_(context.ProgressStep()) {}
 
   // The line whose index the following steps report.
   void AtLine(std::size_t index) { linePercent_ = PercentOf(index, lineCount_); }
 
   void Step() {
-    decodePercent_ = linePercent_;
-    // One step per event: after a jump the same percentage fires again until the threshold catches up.
+    context_.decodePercent = linePercent_;
+    // One step per report: after a jump the same percentage is reported again until the threshold catches up.
     if (linePercent_ >= threshold_) {
-      if (session_.OnDecodeProgress) session_.OnDecodeProgress(session_, linePercent_);
-      threshold_ += session_.DecodeProgressStep;
+      context_.DecodeProgressed(linePercent_);
+      threshold_ += context_.ProgressStep();
     }
-    if (processEvents_) processEvents_();
+    if (pump_) pump_();
   }
 
  private:
-  TKelPOP& session_;
-  std::uint16_t& decodePercent_;
-  const platform::EventPump& processEvents_;
+  ParseContext& context_;
+  const platform::EventPump& pump_;
   std::size_t lineCount_;
   std::uint16_t linePercent_ = 0;
   std::uint32_t threshold_;
@@ -87,26 +80,22 @@ std::size_t TotalSize(const Lines& lines) {
 
 // The frame every file decode runs in. Whatever happens while decoding, the
 // file ends up with the bytes written so far and without its encoded lines, and
-// the closing events fire before an error goes on to the caller.
+// the closing reports are made before an error goes on to the caller.
 template <class Decode>
-void RunFileDecode(TKelPOP& session, TAttachedFile& item, std::uint16_t& decodePercent,
-                   const platform::EventPump& processEvents, std::size_t (*capacityFor)(const Lines&),
-                   Decode decode) {
+void RunFileDecode(ParseContext& context, TAttachedFile& item, std::size_t (*capacityFor)(const Lines&), Decode decode) {
   static const Lines kNoLines;
   const Lines& lines = item.EncodedLines ? *item.EncodedLines : kNoLines;
-  if (session.OnDecodeStart)
-    session.OnDecodeStart(session, item.FileName,
-                          static_cast<std::int32_t>(std::min<std::size_t>(lines.size(), INT32_MAX)));
+  context.DecodeStarted(item.FileName, static_cast<std::int32_t>(std::min<std::size_t>(lines.size(), INT32_MAX)));
   DecodedBytes out;
   const auto finish = [&] {
     item.Data = out.Take();
     item.EncodedLines.reset();
-    if (decodePercent < kDone && session.OnDecodeProgress) session.OnDecodeProgress(session, kDone);
-    if (session.OnDecodeEnd) session.OnDecodeEnd(session);
+    if (context.decodePercent < kDone) context.DecodeProgressed(kDone);
+    context.DecodeEnded();
   };
   try {
     out.Reserve(capacityFor(lines));
-    DecodeProgress progress(session, decodePercent, processEvents, lines.size());
+    DecodeProgress progress(context, lines.size());
     decode(lines, progress, out);
   } catch (...) {
     finish();
@@ -213,19 +202,17 @@ bool IsUUBegin(std::string_view line) {
 
 }  // namespace
 
-void TKelPOP::DecodeBase64File(TAttachedFile& item) {
-  RunFileDecode(*this, item, decodePercent_, eventPump_, Base64Capacity, DecodeBase64Body);
+void DecodeBase64File(ParseContext& context, TAttachedFile& item) {
+  RunFileDecode(context, item, Base64Capacity, DecodeBase64Body);
 }
 
-void TKelPOP::DecodeQPFile(TAttachedFile& item) {
-  RunFileDecode(*this, item, decodePercent_, eventPump_, QPCapacity, DecodeQPBody);
+void DecodeQPFile(ParseContext& context, TAttachedFile& item) { RunFileDecode(context, item, QPCapacity, DecodeQPBody); }
+
+void DecodeUUFile(ParseContext& context, TAttachedFile& item) {
+  RunFileDecode(context, item, UUCapacity, UUDecoder(context.FormatError()));
 }
 
-void TKelPOP::DecodeUUFile(TAttachedFile& item) {
-  RunFileDecode(*this, item, decodePercent_, eventPump_, UUCapacity, UUDecoder(ErrorInFormatOfMsg));
-}
-
-bool TKelPOP::FindUUBegin(const Lines& lines, std::size_t& index, std::string& name) {
+bool FindUUBegin(const Lines& lines, std::size_t& index, std::string& name) {
   if (lines.empty()) return false;
   for (index = 0; index < lines.size(); ++index) {
     if (!IsUUBegin(lines[index])) continue;

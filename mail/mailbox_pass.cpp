@@ -99,7 +99,7 @@ bool MailboxPass::Fetch(std::uint32_t number, std::string uniqueId) {
   }
   if (!fetched.message) return false;
   fetched.size = session_.MsgSize();
-  fetched.parseError = session_.LastParseError;
+  fetched.parseError = session_.LastParseError();
   fetched.topHeaders = session_.RetrieveHeaders(number);
   fetched.topHeadersRead = session_.Connected();
   const bool goOn = fetched.topHeadersRead;

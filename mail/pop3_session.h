@@ -35,6 +35,7 @@
 #include "mail/lines.h"
 #include "mail/message.h"
 #include "mail/message_lines.h"
+#include "mail/parse_context.h"
 #include "mail/session_failure.h"
 #include "platform/event_pump.h"
 #include "platform/mime_database.h"
@@ -43,6 +44,7 @@
 namespace mail {
 
 class TKelPOP;
+struct ParsedMessage;
 
 using TConnectionEvent = std::function<void(platform::TcpClient& sender)>;
 using TOnError = std::function<void(TKelPOP& sender, int error, const std::string& msg)>;
@@ -56,14 +58,16 @@ using TNotifyEvent = std::function<void(TKelPOP& sender)>;
 // decimal pieces, each from 1 to 254 (0 and 255 are refused, as are fewer than three dots).
 bool IsIPAddress(const std::string& text);
 
-class TKelPOP {
+// The session is the parse context of the messages it retrieves: the parser
+// reads its settings and its reports become the session's events.
+class TKelPOP : private ParseContext {
  public:
   // Without a MIME database attached files get only the default content type.
   TKelPOP(std::unique_ptr<platform::TcpClient> connection, platform::EventPump eventPump,
           const platform::MimeDatabase* mimeDatabase = nullptr);
   TKelPOP(const TKelPOP&) = delete;
   TKelPOP& operator=(const TKelPOP&) = delete;
-  ~TKelPOP();
+  ~TKelPOP() override;
 
   // Published properties.
   std::string Host;
@@ -82,7 +86,8 @@ class TKelPOP {
   // its header fields, its raw body lines as Text and no attached files, and
   // the error's text in LastParseError; one bad message then hides no other.
   bool KeepUnparsableMessages = false;
-  std::string LastParseError;  // empty after a message that parsed
+  // Why the last message could not be parsed; empty after one that parsed.
+  std::string LastParseError() const;
 
   // Events; an empty one is not called.
   TConnectionEvent OnConnect;
@@ -136,18 +141,18 @@ class TKelPOP {
   void DeleteMsg(std::uint32_t n);
   void Quit();
 
-  // File decoders: an attached file's EncodedLines become its Data, with the
-  // decode events. DecodeUUFile raises MailError(ErrorInFormatOfMsg) on a bad character.
+  // File decoders (mail/file_decoders.h) with this session's settings and
+  // events. DecodeUUFile raises MailError(ErrorInFormatOfMsg) on a bad character.
   void DecodeBase64File(TAttachedFile& item);
   void DecodeQPFile(TAttachedFile& item);
   void DecodeUUFile(TAttachedFile& item);
   // The first uuencode "begin" line: its index and the file name it gives.
   bool FindUUBegin(const Lines& lines, std::size_t& index, std::string& name);
   // The last percentage any file decode computed; carried from one decode to the next.
-  std::uint16_t DecodePercent() const { return decodePercent_; }
+  std::uint16_t DecodePercent() const { return decodePercent; }
 
-  const platform::EventPump& EventPump() const { return eventPump_; }
-  const platform::MimeDatabase& MimeDatabase() const { return mimeDatabase_; }
+  const platform::EventPump& EventPump() const override { return eventPump_; }
+  const platform::MimeDatabase& MimeDatabase() const override { return mimeDatabase_; }
 
  protected:
   void SendCommand(const std::string& command);
@@ -175,7 +180,13 @@ class TKelPOP {
   auto OnConnection(Operation operation);
   std::optional<Lines> Download(std::uint32_t n, std::string& text);
   std::unique_ptr<TKelMsg> Parse(Lines lines, const std::string& text);
-  std::unique_ptr<TKelMsg> BuildMessage(SplitMessage split, bool parseBody);
+  std::unique_ptr<TKelMsg> RecordingParseFailure(const std::function<ParsedMessage()>& parse);
+  const std::string& FormatError() const override { return ErrorInFormatOfMsg; }
+  std::uint16_t ProgressStep() const override { return DecodeProgressStep; }
+  void DecodeStarted(const std::string& fileName, std::int32_t lineCount) override;
+  void DecodeProgressed(std::uint16_t percent) override;
+  void DecodeEnded() override;
+  void BodyFinished(const std::string& parseError) override;
   void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);
   void Write(std::string_view commands);
   void AskCapabilities();
@@ -193,7 +204,6 @@ class TKelPOP {
   bool replyError_ = false;
   std::string replyText_;
   std::int32_t msgSize_ = 0;
-  std::uint16_t decodePercent_ = 0;
   std::uint16_t retrievePercent_ = 0;
   SessionFailure failure_;
   bool lastRefused_ = false;

@@ -2,9 +2,6 @@
 // events, then the message parsed from the received lines.
 #include <cmath>
 
-#include "mail/body_parser.h"
-#include "mail/header_decoding.h"
-#include "mail/header_fields.h"
 #include "mail/mail_error.h"
 #include "mail/message_lines.h"
 #include "mail/pop3_session.h"
@@ -82,46 +79,6 @@ void TKelPOP::ReportRetrieveProgress(std::size_t received, std::uint16_t& thresh
   if (retrievePercent_ < threshold) return;
   if (OnRetrieveProgress) OnRetrieveProgress(*this, retrievePercent_);
   threshold = static_cast<std::uint16_t>(threshold + RetrieveProgressStep);
-}
-
-std::unique_ptr<TKelMsg> TKelPOP::ParseMessage(std::string reply) {
-  Lines lines = CutLines(reply, eventPump_);
-  // Unless it is needed again, the lines hold it all now (assigning an empty
-  // string would keep the buffer).
-  if (!KeepUnparsableMessages) std::string().swap(reply);
-  return Parse(std::move(lines), reply);
-}
-
-// Parsing takes the lines apart; a message that cannot be parsed is built
-// again, plainly, from `text`.
-std::unique_ptr<TKelMsg> TKelPOP::Parse(Lines lines, const std::string& text) {
-  LastParseError.clear();
-  try {
-    return BuildMessage(SplitRetrLines(std::move(lines)), true);
-  } catch (const MailError& error) {
-    if (!KeepUnparsableMessages) throw;
-    LastParseError = error.what();
-    return BuildMessage(SplitRetrReply(text, eventPump_), false);
-  }
-}
-
-// The message from its lines; without `parseBody` its Text is the raw body
-// and it has no attached files.
-std::unique_ptr<TKelMsg> TKelPOP::BuildMessage(SplitMessage split, bool parseBody) {
-  auto message = std::make_unique<TKelMsg>(mimeDatabase_);
-  message->Headers = std::move(split.headers);
-  const HeaderLines headers = *message->Headers;
-  FillHeaderFields(*message, headers);
-  const PartType top = ReadPartType(headers);
-  message->Charset = top.charset;
-  message->ContentType = top.mediaType;
-  if (parseBody) ParseBody(*this, *message, headers, split.body, top);
-  else message->Text = std::move(split.body);
-
-  if (OnAfterRetrieve) OnAfterRetrieve(*this);
-  message->Subject = DecodeHeaderText(message->Subject, message->Charset);
-  message->From = DecodeHeaderText(message->From, message->Charset);
-  return message;
 }
 
 }  // namespace mail

@@ -45,6 +45,8 @@ struct SessionFailure {
   bool certificateUntrusted = false;
 
   explicit operator bool() const { return code != kNoFailure; }
+  // Every failure but a message kept unparsed ends the session.
+  bool EndedSession() const { return code != kNoFailure && code != kMessageUnparsed; }
   // The text a failure is reported with: ours when we have one, else the server's.
   const std::string& Text() const { return description.empty() ? serverText : description; }
 };

@@ -90,7 +90,7 @@ int RunPass(mail::TKelPOP& session, platform::SeenIdsStore& seenIds) {
     case mail::PassStage::LoggedIn:
       break;
   }
-  if (session.Failure()) return Fail(kPassFailed, session.Failure().Text());
+  if (session.Failure().EndedSession()) return Fail(kPassFailed, session.Failure().Text());
   return printed.Summary();
 }
 
@@ -122,6 +122,6 @@ int main(int argc, char** argv) {
     return RunPass(session, seenIds);
   } catch (const std::exception& error) {
     // A step on an ended session throws; what ended it is the cause to tell.
-    return Fail(kPassFailed, session.Failure() ? session.Failure().Text() : error.what());
+    return Fail(kPassFailed, session.Failure().EndedSession() ? session.Failure().Text() : error.what());
   }
 }

@@ -3,25 +3,15 @@
 // undefined behaviour is not.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "mail/attached_files.h"
+#include "mail/file_decoders.h"
 #include "mail/mail_error.h"
 #include "mail/message_lines.h"
-#include "mail/pop3_session.h"
 #include "mail/text_decoders.h"
-#include "tests/support/memory_tcp_client.h"
-
-namespace {
-
-class NoTypes : public platform::MimeDatabase {
- public:
-  std::string ContentTypeOfExtension(const std::string&) const override { return {}; }
-  std::string ExtensionOfContentType(const std::string&) const override { return {}; }
-};
-
-}  // namespace
+#include "tests/mail/fake_mime_database.h"
+#include "tests/mail/recording_parse_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
@@ -33,20 +23,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   copy = lines;
   mail::DecodeQPLines(copy);
 
-  static const NoTypes types;
-  mail::TKelPOP session(std::make_unique<testsupport::MemoryTcpClient>("", std::deque<std::string>{}), {}, &types);
+  const testsupport::FakeMimeDatabase types;
+  testsupport::RecordingParseContext context(types);
   mail::TAttachedFiles files(types);
-  using Decoder = void (mail::TKelPOP::*)(mail::TAttachedFile&);
-  for (const Decoder decode : {&mail::TKelPOP::DecodeBase64File, &mail::TKelPOP::DecodeQPFile, &mail::TKelPOP::DecodeUUFile}) {
+  using Decoder = void (*)(mail::ParseContext&, mail::TAttachedFile&);
+  for (const Decoder decode : {&mail::DecodeBase64File, &mail::DecodeQPFile, &mail::DecodeUUFile}) {
     mail::TAttachedFile& file = files.Add("fuzz.bin");
     file.EncodedLines = lines;
     try {
-      (session.*decode)(file);
+      decode(context, file);
     } catch (const mail::MailError&) {
     }
   }
   std::size_t index = 0;
   std::string name;
-  session.FindUUBegin(lines, index, name);
+  mail::FindUUBegin(lines, index, name);
   return 0;
 }

@@ -2,7 +2,7 @@
 // download loop, line cutting, header parsing, the MIME walk and the decoders.
 // A parsing error is an expected outcome; a crash, a leak or undefined
 // behaviour is not, and neither is a message that comes out differently when
-// its reply arrives in chunks than when it is parsed whole.
+// its reply arrives in chunks at a session than when the parser takes it whole.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -11,7 +11,10 @@
 
 #include "mail/mail_error.h"
 #include "mail/message.h"
+#include "mail/message_parser.h"
 #include "mail/pop3_session.h"
+#include "tests/mail/fake_mime_database.h"
+#include "tests/mail/recording_parse_context.h"
 #include "tests/support/memory_tcp_client.h"
 
 namespace {
@@ -43,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto connection = std::make_unique<testsupport::MemoryTcpClient>(
       "+OK\r\n", std::deque<std::string>{"+OK\r\n", "+OK\r\n", "+OK 1 " + std::to_string(size) + "\r\n", reply},
       /*chunkSize=*/509);
-  mail::TKelPOP session(std::move(connection), {});
+  const testsupport::FakeMimeDatabase types;
+  mail::TKelPOP session(std::move(connection), {}, &types);
   // Every reply is ready at once; the time-out only ends a reply the input cut short.
   session.ReplyTimeoutMs = 1000;
   session.Connect();
@@ -51,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto streamed = Parsed([&] { return session.Retrieve(1); });
   // Only a reply whose first terminator is its last is received whole.
   if (reply.find("\r\n.\r\n") != reply.size() - 5) return 0;
-  const auto whole = Parsed([&] { return session.ParseMessage(reply); });
+  testsupport::RecordingParseContext context(types);
+  const auto whole = Parsed([&] { return mail::ParseRetrReply(context, reply, false).message; });
   if ((streamed == nullptr) != (whole == nullptr) || (streamed && !SameMessage(*streamed, *whole))) __builtin_trap();
   return 0;
 }

@@ -7,8 +7,6 @@
 
 #include "mail/mail_error.h"
 #include "mail/message.h"
-#include "mail/pop3_session.h"
-#include "platform/posix_tcp_client.h"
 #include "tests/mail/body_walk_fixture.h"
 #include "tests/mail/fake_mime_database.h"
 

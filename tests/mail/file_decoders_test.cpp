@@ -1,14 +1,18 @@
-// The file decoders of the session: decoded bytes, the decode events with their
-// percentages, the format error of uuencode and finding a uuencoded block.
+// The file decoders: decoded bytes, the decode reports with their percentages,
+// the format error of uuencode and finding a uuencoded block; and the session's
+// decoders, which are these with the session's settings and events.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <random>
 
+#include "mail/file_decoders.h"
 #include "mail/mail_error.h"
 #include "mail/pop3_session.h"
 #include "platform/cp1251.h"
 #include "platform/posix_tcp_client.h"
+#include "tests/mail/fake_mime_database.h"
+#include "tests/mail/recording_parse_context.h"
 #include "tests/support/transfer_encoders.h"
 
 namespace {
@@ -17,26 +21,50 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using text::operator""_cp1251;
 
-using Decoder = void (mail::TKelPOP::*)(mail::TAttachedFile&);
+using Decoder = void (*)(mail::ParseContext&, mail::TAttachedFile&);
 
-// A session that needs no connection, recording its decode events as readable lines.
+// A parse context of the test's own, its decode reports kept as readable lines.
+struct Decoding {
+  testsupport::FakeMimeDatabase types;
+  int pumpCalls = 0;
+  testsupport::RecordingParseContext context{types, [this] { ++pumpCalls; }};
+  std::vector<std::string>& events = context.reports;
+
+  // Decodes `lines` as a file named "f" and answers its Data.
+  std::string Decode(Decoder decoder, mail::Lines lines) {
+    mail::TAttachedFile item;
+    item.FileName = "f";
+    item.EncodedLines = std::move(lines);
+    decoder(context, item);
+    EXPECT_FALSE(item.EncodedLines.has_value());
+    return item.Data.value_or("<no data>");
+  }
+};
+
+// A session that needs no connection, recording its decode events as readable
+// lines; every event must come from the session itself.
 struct DecodingSession {
   mail::TKelPOP session{std::make_unique<platform::PosixTcpClient>(), [this] { ++pumpCalls; }};
   std::vector<std::string> events;
   int pumpCalls = 0;
 
   DecodingSession() {
-    session.OnDecodeStart = [this](mail::TKelPOP&, const std::string& name, std::int32_t count) {
+    session.OnDecodeStart = [this](mail::TKelPOP& sender, const std::string& name, std::int32_t count) {
+      EXPECT_EQ(&sender, &session);
       events.push_back("start " + name + " " + std::to_string(count));
     };
-    session.OnDecodeProgress = [this](mail::TKelPOP&, std::uint16_t percent) {
+    session.OnDecodeProgress = [this](mail::TKelPOP& sender, std::uint16_t percent) {
+      EXPECT_EQ(&sender, &session);
       events.push_back(std::to_string(percent));
     };
-    session.OnDecodeEnd = [this](mail::TKelPOP&) { events.push_back("end"); };
+    session.OnDecodeEnd = [this](mail::TKelPOP& sender) {
+      EXPECT_EQ(&sender, &session);
+      events.push_back("end");
+    };
   }
 
   // Decodes `lines` as a file named "f" and answers its Data.
-  std::string Decode(Decoder decoder, mail::Lines lines) {
+  std::string Decode(void (mail::TKelPOP::*decoder)(mail::TAttachedFile&), mail::Lines lines) {
     mail::TAttachedFile item;
     item.FileName = "f";
     item.EncodedLines = std::move(lines);
@@ -66,7 +94,7 @@ TEST(DecodeBase64File, AQuadRunsAcrossLines) {
       {"left-over characters at the very end are dropped", {"TWFu", "TW"}, "Man"},
       {"no lines", {}, ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(DecodingSession().Decode(&mail::TKelPOP::DecodeBase64File, c.lines), c.data) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(Decoding().Decode(&mail::DecodeBase64File, c.lines), c.data) << c.name;
 }
 
 // However the encoded text is cut into lines, the file's bytes are the same.
@@ -74,7 +102,7 @@ TEST(DecodeBase64File, ResultDoesNotDependOnLineLength) {
   const std::string bytes = RandomBytes(10000);
   const std::string encoded = testsupport::EncodeBase64(bytes);
   for (const std::size_t width : {1, 3, 4, 5, 16, 76, 4096, 100000})
-    EXPECT_EQ(DecodingSession().Decode(&mail::TKelPOP::DecodeBase64File, testsupport::CutEvery(encoded, width)), bytes)
+    EXPECT_EQ(Decoding().Decode(&mail::DecodeBase64File, testsupport::CutEvery(encoded, width)), bytes)
         << "lines of " << width;
 }
 
@@ -92,13 +120,13 @@ TEST(DecodeQPFile, SoftBreaksJoinAndOtherLinesEndInCrLf) {
       {"empty line", {""}, "\r\n"},
       {"no lines", {}, ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(DecodingSession().Decode(&mail::TKelPOP::DecodeQPFile, c.lines), c.data) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(Decoding().Decode(&mail::DecodeQPFile, c.lines), c.data) << c.name;
 }
 
 TEST(DecodeQPFile, ResultDoesNotDependOnWhereSoftBreaksFall) {
   const std::string bytes = RandomBytes(5000);
   for (const std::size_t width : {1, 4, 16, 76, 4096})
-    EXPECT_EQ(DecodingSession().Decode(&mail::TKelPOP::DecodeQPFile, testsupport::EncodeQuotedPrintable(bytes, width)),
+    EXPECT_EQ(Decoding().Decode(&mail::DecodeQPFile, testsupport::EncodeQuotedPrintable(bytes, width)),
               bytes)
         << "lines of " << width;
 }
@@ -106,7 +134,7 @@ TEST(DecodeQPFile, ResultDoesNotDependOnWhereSoftBreaksFall) {
 TEST(DecodeUUFile, DecodesBlocksOfEveryLength) {
   for (const std::size_t size : {0, 1, 2, 3, 44, 45, 46, 90, 1000}) {
     const std::string bytes = RandomBytes(size);
-    EXPECT_EQ(DecodingSession().Decode(&mail::TKelPOP::DecodeUUFile, testsupport::UUEncode(bytes, "x.bin")), bytes)
+    EXPECT_EQ(Decoding().Decode(&mail::DecodeUUFile, testsupport::UUEncode(bytes, "x.bin")), bytes)
         << size << " bytes";
   }
 }
@@ -137,7 +165,7 @@ TEST(DecodeUUFile, LinesDecodeThroughAFortyFiveByteBuffer) {
       {"lines after end are not read", {"begin 644 f", "#86)C", "end", "lower case"}, "abc"},
       {"without end the block runs to the last line", {"begin 644 f", "#86)C", "#86)C"}, "abcabc"},
   };
-  for (const Case& c : cases) EXPECT_EQ(DecodingSession().Decode(&mail::TKelPOP::DecodeUUFile, c.lines), c.data) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(Decoding().Decode(&mail::DecodeUUFile, c.lines), c.data) << c.name;
 }
 
 TEST(DecodeUUFile, BadCharacterRaisesTheFormatErrorAfterTheClosingEvents) {
@@ -154,14 +182,14 @@ TEST(DecodeUUFile, BadCharacterRaisesTheFormatErrorAfterTheClosingEvents) {
       {"character above the alphabet in the count", {"begin 644 f", "a86)C"}, "", {"start f 2", "100", "end"}},
   };
   for (const Case& c : cases) {
-    DecodingSession decoding;
-    decoding.session.DecodeProgressStep = 1;
-    decoding.session.ErrorInFormatOfMsg = "bad uuencode";
+    Decoding decoding;
+    decoding.context.progressStep = 1;
+    decoding.context.formatError = "bad uuencode";
     mail::TAttachedFile item;
     item.FileName = "f";
     item.EncodedLines = c.lines;
     try {
-      decoding.session.DecodeUUFile(item);
+      mail::DecodeUUFile(decoding.context, item);
       ADD_FAILURE() << c.name << ": no error";
     } catch (const mail::MailError& error) {
       EXPECT_STREQ(error.what(), "bad uuencode") << c.name;
@@ -172,36 +200,26 @@ TEST(DecodeUUFile, BadCharacterRaisesTheFormatErrorAfterTheClosingEvents) {
   }
 }
 
-TEST(DecodeUUFile, DefaultFormatErrorText) {
-  DecodingSession decoding;
-  try {
-    decoding.Decode(&mail::TKelPOP::DecodeUUFile, {"begin 644 f", "#8a)C"});
-    ADD_FAILURE() << "no error";
-  } catch (const mail::MailError& error) {
-    EXPECT_EQ(error.what(), std::string("Ошибочный формат сообщения!"_cp1251));
-  }
-}
-
 TEST(FileDecoders, ProgressFiresByStepsAndCatchesUpAfterJumps) {
-  DecodingSession decoding;
+  Decoding decoding;
   // Four lines of three quads: line 0 computes 0 and fires nothing.
-  decoding.Decode(&mail::TKelPOP::DecodeBase64File, {"TWFuTWFuTWFu", "TWFuTWFuTWFu", "TWFuTWFuTWFu", "TWFuTWFuTWFu"});
+  decoding.Decode(&mail::DecodeBase64File, {"TWFuTWFuTWFu", "TWFuTWFuTWFu", "TWFuTWFuTWFu", "TWFuTWFuTWFu"});
   EXPECT_THAT(decoding.events, ElementsAre("start f 4", "25", "25", "50", "50", "50", "75", "75", "100", "end"));
-  EXPECT_EQ(decoding.session.DecodePercent(), 75);
+  EXPECT_EQ(decoding.context.decodePercent, 75);
 }
 
 TEST(FileDecoders, PercentagesRoundHalvesToEven) {
-  DecodingSession decoding;
-  decoding.session.DecodeProgressStep = 1;
-  decoding.Decode(&mail::TKelPOP::DecodeQPFile, mail::Lines(8, "x"));
+  Decoding decoding;
+  decoding.context.progressStep = 1;
+  decoding.Decode(&mail::DecodeQPFile, mail::Lines(8, "x"));
   // 12.5 rounds to 12, 37.5 to 38, 62.5 to 62, 87.5 to 88.
   EXPECT_THAT(decoding.events, ElementsAre("start f 8", "12", "25", "38", "50", "62", "75", "88", "100", "end"));
 }
 
 TEST(FileDecoders, UUPercentagesCountTheBeginLine) {
-  DecodingSession decoding;
-  decoding.session.DecodeProgressStep = 1;
-  decoding.Decode(&mail::TKelPOP::DecodeUUFile, {"begin 644 f", "#86)C", "#86)C", "end"});
+  Decoding decoding;
+  decoding.context.progressStep = 1;
+  decoding.Decode(&mail::DecodeUUFile, {"begin 644 f", "#86)C", "#86)C", "end"});
   EXPECT_THAT(decoding.events, ElementsAre("start f 4", "25", "50", "100", "end"));
 }
 
@@ -218,13 +236,13 @@ TEST(FileDecoders, DecodePercentCarriesOverToTheNextDecode) {
       {"left at 100: the empty decode fires no progress", mail::Lines(200, "TWFu"), 100, {"start f 0", "end"}},
   };
   for (const Case& c : cases) {
-    DecodingSession decoding;
-    decoding.Decode(&mail::TKelPOP::DecodeBase64File, c.first);
-    EXPECT_EQ(decoding.session.DecodePercent(), c.percentLeft) << c.name;
+    Decoding decoding;
+    decoding.Decode(&mail::DecodeBase64File, c.first);
+    EXPECT_EQ(decoding.context.decodePercent, c.percentLeft) << c.name;
     decoding.events.clear();
-    decoding.Decode(&mail::TKelPOP::DecodeQPFile, {});
+    decoding.Decode(&mail::DecodeQPFile, {});
     EXPECT_EQ(decoding.events, c.emptyDecodeEvents) << c.name;
-    EXPECT_EQ(decoding.session.DecodePercent(), c.percentLeft) << c.name;
+    EXPECT_EQ(decoding.context.decodePercent, c.percentLeft) << c.name;
   }
 }
 
@@ -235,22 +253,22 @@ TEST(FileDecoders, EventsArePumpedAfterEveryQuadOrLine) {
     mail::Lines lines;
     int pumpCalls;
   } cases[] = {
-      {"base64: every complete quad", &mail::TKelPOP::DecodeBase64File, {"TWFuTW", "Fu", "TWF"}, 2},
-      {"quoted-printable: every line", &mail::TKelPOP::DecodeQPFile, {"a=", "b", ""}, 3},
-      {"uuencode: every decoded line", &mail::TKelPOP::DecodeUUFile, {"begin 644 f", "#86)C", "", "end"}, 2},
+      {"base64: every complete quad", &mail::DecodeBase64File, {"TWFuTW", "Fu", "TWF"}, 2},
+      {"quoted-printable: every line", &mail::DecodeQPFile, {"a=", "b", ""}, 3},
+      {"uuencode: every decoded line", &mail::DecodeUUFile, {"begin 644 f", "#86)C", "", "end"}, 2},
   };
   for (const Case& c : cases) {
-    DecodingSession decoding;
+    Decoding decoding;
     decoding.Decode(c.decoder, c.lines);
     EXPECT_EQ(decoding.pumpCalls, c.pumpCalls) << c.name;
   }
 }
 
 TEST(FileDecoders, FileWithoutEncodedLinesDecodesToNothing) {
-  DecodingSession decoding;
+  Decoding decoding;
   mail::TAttachedFile item;
   item.FileName = "f";
-  decoding.session.DecodeBase64File(item);
+  mail::DecodeBase64File(decoding.context, item);
   EXPECT_EQ(item.Data, "");
   EXPECT_THAT(decoding.events, ElementsAre("start f 0", "100", "end"));
 }
@@ -279,21 +297,63 @@ TEST(FindUUBegin, FindsTheFirstBeginLineAndItsName) {
       {"no begin line: index is the line count", {"a", "b", "c"}, false, 3, ""},
   };
   for (const Case& c : cases) {
-    DecodingSession decoding;
     std::size_t index = 99;
     std::string fileName;
-    EXPECT_EQ(decoding.session.FindUUBegin(c.lines, index, fileName), c.found) << c.name;
+    EXPECT_EQ(mail::FindUUBegin(c.lines, index, fileName), c.found) << c.name;
     EXPECT_EQ(index, c.index) << c.name;
     EXPECT_EQ(fileName, c.fileName) << c.name;
   }
 }
 
 TEST(FindUUBegin, EmptyListLeavesIndexAlone) {
-  DecodingSession decoding;
   std::size_t index = 7;
   std::string fileName;
-  EXPECT_FALSE(decoding.session.FindUUBegin({}, index, fileName));
+  EXPECT_FALSE(mail::FindUUBegin({}, index, fileName));
   EXPECT_EQ(index, 7u);
+}
+
+TEST(SessionDecoders, DefaultFormatErrorText) {
+  DecodingSession decoding;
+  try {
+    decoding.Decode(&mail::TKelPOP::DecodeUUFile, {"begin 644 f", "#8a)C"});
+    ADD_FAILURE() << "no error";
+  } catch (const mail::MailError& error) {
+    EXPECT_EQ(error.what(), std::string("Ошибочный формат сообщения!"_cp1251));
+  }
+}
+
+TEST(SessionDecoders, DecodeWithTheSessionsStepPumpAndFormatError) {
+  DecodingSession decoding;
+  decoding.session.DecodeProgressStep = 50;
+  EXPECT_EQ(decoding.Decode(&mail::TKelPOP::DecodeBase64File, mail::Lines(4, "TWFu")), "ManManManMan");
+  EXPECT_THAT(decoding.events, ElementsAre("start f 4", "50", "100", "end"));
+  EXPECT_EQ(decoding.pumpCalls, 4);
+  decoding.session.ErrorInFormatOfMsg = "bad uuencode";
+  try {
+    decoding.Decode(&mail::TKelPOP::DecodeUUFile, {"begin 644 f", "#8a)C"});
+    ADD_FAILURE() << "no error";
+  } catch (const mail::MailError& error) {
+    EXPECT_STREQ(error.what(), "bad uuencode");
+  }
+}
+
+TEST(SessionDecoders, DecodePercentCarriesOverToTheNextDecode) {
+  DecodingSession decoding;
+  decoding.Decode(&mail::TKelPOP::DecodeBase64File, {"TWFu", "TWFu", "TWFu", "TWFu"});
+  EXPECT_EQ(decoding.session.DecodePercent(), 75);
+  decoding.events.clear();
+  decoding.Decode(&mail::TKelPOP::DecodeQPFile, {});
+  EXPECT_THAT(decoding.events, ElementsAre("start f 0", "100", "end"));
+  EXPECT_EQ(decoding.session.DecodePercent(), 75);
+}
+
+TEST(SessionDecoders, FindUUBeginIsTheFreeOne) {
+  DecodingSession decoding;
+  std::size_t index = 99;
+  std::string fileName;
+  EXPECT_TRUE(decoding.session.FindUUBegin({"text", "begin 644 report.doc"}, index, fileName));
+  EXPECT_EQ(index, 1u);
+  EXPECT_EQ(fileName, "report.doc");
 }
 
 }  // namespace

@@ -13,10 +13,10 @@
 
 #include "mail/mail_error.h"
 #include "mail/message.h"
-#include "mail/pop3_session.h"
+#include "mail/message_parser.h"
 #include "platform/cp1251.h"
-#include "platform/posix_tcp_client.h"
 #include "tests/mail/fake_mime_database.h"
+#include "tests/mail/recording_parse_context.h"
 
 #ifndef HOSTILE_MAIL_SCALE_DIVISOR
 #define HOSTILE_MAIL_SCALE_DIVISOR 1
@@ -35,11 +35,11 @@ class HostileMail : public ::testing::Test {
  protected:
   // `message` is the text after "+OK": header lines, an empty line, the body.
   std::unique_ptr<TKelMsg> Parse(const std::string& message) {
-    return session_.ParseMessage("+OK\r\n" + message + "\r\n.\r\n");
+    return mail::ParseRetrReply(context_, "+OK\r\n" + message + "\r\n.\r\n", false).message;
   }
 
   testsupport::FakeMimeDatabase types_{{{".bin", "application/octet-stream"}}};
-  mail::TKelPOP session_{std::make_unique<platform::PosixTcpClient>(), {}, &types_};
+  testsupport::RecordingParseContext context_{types_};
 };
 
 std::string Repeat(const std::string& piece, std::size_t count) {

@@ -185,14 +185,14 @@ TEST(Retrieve, UnparsableMessageCanBeKeptWithItsRawBody) {
   session->ErrorInFormatOfMsg = "broken format";
   const auto bad = session->Retrieve(1);
   ASSERT_TRUE(bad);
-  EXPECT_EQ(session->LastParseError, "broken format");
+  EXPECT_EQ(session->LastParseError(), "broken format");
   EXPECT_EQ(bad->Subject, "broken");
   EXPECT_EQ(bad->ContentType, "MULTIPART/MIXED");
   EXPECT_EQ(bad->Text, rawBody);
   EXPECT_EQ(bad->AttachedFiles.Count(), 0u);
   const auto good = session->Retrieve(2);
   ASSERT_TRUE(good);
-  EXPECT_EQ(session->LastParseError, "");
+  EXPECT_EQ(session->LastParseError(), "");
   EXPECT_THAT(good->Text, ElementsAre("body"));
   session.reset();
   EXPECT_THAT(server.Finish(), ElementsAre());

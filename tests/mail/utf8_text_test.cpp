@@ -8,9 +8,7 @@
 #include "mail/charsets.h"
 #include "mail/header_decoding.h"
 #include "mail/message.h"
-#include "mail/pop3_session.h"
 #include "platform/cp1251.h"
-#include "platform/posix_tcp_client.h"
 #include "tests/mail/body_walk_fixture.h"
 #include "tests/support/transfer_encoders.h"
 

@@ -1,0 +1,22 @@
+// The file decoders: an attached file's EncodedLines become its Data, reported
+// through the context's decode reports.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "mail/attached_files.h"
+#include "mail/lines.h"
+#include "mail/parse_context.h"
+
+namespace mail {
+
+void DecodeBase64File(ParseContext& context, TAttachedFile& item);
+void DecodeQPFile(ParseContext& context, TAttachedFile& item);
+// Raises MailError(context.FormatError()) on a bad character, after the closing reports.
+void DecodeUUFile(ParseContext& context, TAttachedFile& item);
+
+// The first uuencode "begin" line: its index and the file name it gives.
+bool FindUUBegin(const Lines& lines, std::size_t& index, std::string& name);
+
+}  // namespace mail
