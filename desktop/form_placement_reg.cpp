@@ -141,6 +141,8 @@ void TFormPlacementReg::SavePlacement() {
   const std::unique_ptr<platform::RegistryStore> store = opener_(KeyPath());
   regIniFile_ = store.get();
   const auto close = qScopeGuard([this] { regIniFile_ = nullptr; });
+  // The placement and the form's own values replace the stored copy once, together.
+  platform::RegistryBatch batch(*store);
 
   WindowPlacement placement = CurrentPlacement(*form_);
   if (ApplicationMinimized && ApplicationMinimized()) placement.ShowCmd = kShowMinimized;
@@ -158,6 +160,7 @@ void TFormPlacementReg::SavePlacement() {
   if (Options.testFlag(fpActiveControl) && focused && focused != form_)
     store->WriteString(section, "ActiveControl", desktop::FromQString(focused->objectName()));
   if (OnSavePlacement) OnSavePlacement(*this);
+  batch.Commit();
   saved_ = true;
 }
 

@@ -70,7 +70,8 @@ class TFormPlacementReg : public QObject {
   std::function<bool()> ApplicationMinimized;
 
   // The open key during SavePlacement and RestorePlacement (so during their
-  // events); null otherwise.
+  // events); null otherwise. During SavePlacement it holds a batch: what is
+  // written reads back at once and is stored when the save ends.
   platform::RegistryStore* RegIniFile() const { return regIniFile_; }
   bool Restored() const { return restored_; }
   bool Saved() const { return saved_; }
@@ -78,7 +79,9 @@ class TFormPlacementReg : public QObject {
   std::string Section() const;
 
   // Both raise platform::RegistryError when a value cannot be stored; the key
-  // is closed first.
+  // is closed first. A save stores all its values, the form's own included,
+  // together at its end, or (when they cannot be stored, or OnSavePlacement
+  // raises) none of them.
   void SavePlacement();
   void RestorePlacement();
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <stdexcept>
 #include <utility>
 
 #include "platform/cp1251.h"
@@ -227,36 +228,71 @@ std::string IniRegistryStore::ReadString(std::string_view section, std::string_v
 }
 
 void IniRegistryStore::WriteString(std::string_view section, std::string_view name, std::string_view value) {
-  if (const Section* found = FindSection(sections_, section)) {
+  const Section* found = FindSection(sections_, section);
+  if (found) {
     const auto old = FindValue(found->values, name);
     if (old != found->values.end() && old->second == value) return;
   }
-  std::vector<Section> changed = sections_;
-  Section* target = FindSection(changed, section);
-  const bool newSection = target == nullptr;
-  if (newSection) target = &changed.emplace_back(Section{std::string(section), {}});
-  const auto old = FindValue(target->values, name);
-  if (old != target->values.end())
-    old->second = value;
-  else
-    target->values.emplace_back(std::string(name), std::string(value));
-  Store(std::move(changed), newSection ? CreateKeyError(section) : WriteValueError(name));
+  Change(found ? WriteValueError(name) : CreateKeyError(section), [&](std::vector<Section>& sections) {
+    Section* target = FindSection(sections, section);
+    if (!target) target = &sections.emplace_back(Section{std::string(section), {}});
+    const auto old = FindValue(target->values, name);
+    if (old != target->values.end())
+      old->second = value;
+    else
+      target->values.emplace_back(std::string(name), std::string(value));
+  });
 }
 
 void IniRegistryStore::DeleteValue(std::string_view section, std::string_view name) {
   const Section* found = FindSection(sections_, section);
   if (!found || FindValue(found->values, name) == found->values.end()) return;
+  Change(WriteValueError(name), [&](std::vector<Section>& sections) {
+    auto& values = FindSection(sections, section)->values;
+    values.erase(FindValue(values, name));
+  });
+}
+
+void IniRegistryStore::BeginBatch() {
+  if (batch_) throw std::logic_error("registry batches do not nest");
+  batch_ = Batch{sections_, {}};
+}
+
+void IniRegistryStore::CommitBatch() {
+  if (!batch_) return;
+  Batch batch = std::move(*batch_);
+  batch_.reset();
+  if (batch.errorText.empty()) return;  // nothing new to store
+  std::vector<Section> changed = std::exchange(sections_, std::move(batch.stored));
+  Store(std::move(changed), batch.errorText);
+}
+
+void IniRegistryStore::AbandonBatch() {
+  if (!batch_) return;
+  sections_ = std::move(batch_->stored);
+  batch_.reset();
+}
+
+// An unreadable file refuses a change at once, in a batch too, as no commit
+// could ever store it.
+void IniRegistryStore::Change(std::string errorText, const SectionsChange& change) {
+  if (unreadable_) throw RegistryError(errorText);
+  if (batch_) {
+    if (batch_->errorText.empty()) batch_->errorText = std::move(errorText);
+    change(sections_);
+    return;
+  }
   std::vector<Section> changed = sections_;
-  auto& values = FindSection(changed, section)->values;
-  values.erase(FindValue(values, name));
-  Store(std::move(changed), WriteValueError(name));
+  change(changed);
+  Store(std::move(changed), errorText);
 }
 
 void IniRegistryStore::Store(std::vector<Section> sections, const std::string& errorText) {
-  if (unreadable_ || !CreatePrivateFolders(folder_) || !ReplacePrivateFile(filePath_, FormatIni(sections)))
+  if (!CreatePrivateFolders(folder_) || !ReplacePrivateFile(filePath_, FormatIni(sections)))
     throw RegistryError(errorText);
   SyncFolder(folder_);
   sections_ = std::move(sections);
+  ++fileReplacements_;
 }
 
 RegistryOpener IniRegistryOpener(std::string baseFolder) {

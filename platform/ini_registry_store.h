@@ -12,8 +12,15 @@
 // folders are created (0700) when missing. A change that would store nothing
 // new leaves the file alone. A file that exists but cannot be read gives the
 // defaults and refuses every change, so it is never replaced by a partial copy.
+//
+// Inside a batch the changes are held in memory and replace the file once, at
+// the commit, with the same text as one change after the other would give. A
+// commit that fails raises the error the first held-back change would have
+// raised on its own, and leaves the old file whole.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -40,19 +47,38 @@ class IniRegistryStore : public RegistryStore {
   void WriteString(std::string_view section, std::string_view name, std::string_view value) override;
   void DeleteValue(std::string_view section, std::string_view name) override;
 
+  void BeginBatch() override;
+  void CommitBatch() override;
+  void AbandonBatch() override;
+
+  // How often this store has replaced its file.
+  int FileReplacements() const { return fileReplacements_; }
+
   struct Section {
     std::string name;
     std::vector<std::pair<std::string, std::string>> values;  // name, value
   };
 
  private:
+  using SectionsChange = std::function<void(std::vector<Section>& sections)>;
+
+  struct Batch {
+    std::vector<Section> stored;  // what the file holds
+    std::string errorText;        // the first held-back change's; empty while there is none
+  };
+
+  // Stores `change` at once, or holds it back inside a batch; raises
+  // RegistryError(errorText) when it cannot be stored.
+  void Change(std::string errorText, const SectionsChange& change);
   // Replaces the file with `sections`, or raises RegistryError(errorText).
   void Store(std::vector<Section> sections, const std::string& errorText);
 
   std::string folder_;
   std::string filePath_;
-  std::vector<Section> sections_;
+  std::vector<Section> sections_;  // what reads see, held-back changes included
+  std::optional<Batch> batch_;
   bool unreadable_ = false;
+  int fileReplacements_ = 0;
 };
 
 // Opens key paths as INI files below `baseFolder`.

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace platform {
 
@@ -60,6 +61,33 @@ class RegistryStore {
   void WriteBool(std::string_view section, std::string_view name, bool value) {
     WriteString(section, name, value ? "1" : "0");
   }
+
+  // A batch: from BeginBatch to CommitBatch or AbandonBatch, what is written
+  // and removed reads back at once, but a store with a lasting copy may hold
+  // it back and store it all together at CommitBatch, which raises
+  // RegistryError when it cannot; the store then holds what it held before
+  // the batch. AbandonBatch drops what was held back. Batches do not nest. A
+  // store that keeps every change at once has nothing to do for a batch.
+  virtual void BeginBatch() {}
+  virtual void CommitBatch() {}
+  virtual void AbandonBatch() {}
+};
+
+// A batch for the life of a scope: Commit (once) stores it; a scope left
+// without Commit, by an exception say, abandons it.
+class RegistryBatch {
+ public:
+  explicit RegistryBatch(RegistryStore& store) : store_(&store) { store.BeginBatch(); }
+  RegistryBatch(const RegistryBatch&) = delete;
+  RegistryBatch& operator=(const RegistryBatch&) = delete;
+  ~RegistryBatch() {
+    if (store_) store_->AbandonBatch();
+  }
+
+  void Commit() { std::exchange(store_, nullptr)->CommitBatch(); }
+
+ private:
+  RegistryStore* store_;
 };
 
 // Opens a key path such as "Software\tessaro" with full access. The key itself

@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/main_form.h"
@@ -174,6 +175,31 @@ inline void DeleteElsewhere(int port, const std::string& user, const std::string
   session.Quit();
 }
 
+// The settings store the window opens, counting when it closes how often it
+// replaced its file.
+class CountingSettingsStore : public platform::RegistryStore {
+ public:
+  CountingSettingsStore(const std::string& folder, const std::string& keyPath, int& replacements)
+      : store_(folder, keyPath), replacements_(replacements) {}
+  ~CountingSettingsStore() override { replacements_ += store_.FileReplacements(); }
+
+  std::string ReadString(std::string_view section, std::string_view name,
+                         std::string_view defaultValue) const override {
+    return store_.ReadString(section, name, defaultValue);
+  }
+  void WriteString(std::string_view section, std::string_view name, std::string_view value) override {
+    store_.WriteString(section, name, value);
+  }
+  void DeleteValue(std::string_view section, std::string_view name) override { store_.DeleteValue(section, name); }
+  void BeginBatch() override { store_.BeginBatch(); }
+  void CommitBatch() override { store_.CommitBatch(); }
+  void AbandonBatch() override { store_.AbandonBatch(); }
+
+ private:
+  platform::IniRegistryStore store_;
+  int& replacements_;
+};
+
 class MainFormTest : public ::testing::Test {
  protected:
   MainFormTest() {
@@ -217,8 +243,8 @@ class MainFormTest : public ::testing::Test {
       TipDuringWaits.push_back(form_->NewTrayIcon1().Hint().toStdString());
     };
     const std::string folder = SettingsFolder();
-    services.RegistryOpener = [folder](const std::string&) {
-      return std::make_unique<platform::IniRegistryStore>(folder, kKeyPath);
+    services.RegistryOpener = [this, folder](const std::string&) {
+      return std::make_unique<CountingSettingsStore>(folder, kKeyPath, SettingsFileReplacements);
     };
     services.HasAudioOutput = [this] {
       ++SoundRequests;
@@ -257,6 +283,8 @@ class MainFormTest : public ::testing::Test {
   std::vector<std::string> StatusDuringWaits;
   std::vector<std::string> TipDuringWaits;
   int SoundRequests = 0;
+  // How often the stores the window opened replaced the settings file.
+  int SettingsFileReplacements = 0;
   bool TrayAvailable = true;
   int ConfigDialogsOpened = 0;
   // What the user does in the configuration dialog; true for OK. None: Cancel.

@@ -303,6 +303,23 @@ TEST_F(MainFormTest, SessionEndStoresTheSettingsAndEndsWhileTheWindowIsHidden) {
   EXPECT_EQ(StoredSettings().ReadString("TMainForm", "Time", ""), "120000");
 }
 
+TEST_F(MainFormTest, SavingTheSettingsOfTenAccountsReplacesTheFileOnce) {
+  for (int n = 0; n < 10; ++n)
+    Settings.AccountList.emplace_back("pop" + std::to_string(n) + ".example.ru", "user" + std::to_string(n), "secret",
+                                      false);
+  auto& form = MakeForm(kNoServer);
+  form.FormCreate();
+  const int before = SettingsFileReplacements;
+  form.Timer1().SetInterval(120000);
+  form.WMQueryEndSession();
+  EXPECT_EQ(SettingsFileReplacements - before, 1);
+  const platform::IniRegistryStore stored = StoredSettings();
+  EXPECT_EQ(stored.ReadString("TMainForm", "Time", ""), "120000");
+  EXPECT_NE(stored.ReadString("TMainForm", "NormPos", "<missing>"), "<missing>") << "the placement is in the same file";
+  EXPECT_EQ(stored.ReadInteger("Servers", "Count", 0), 10);
+  EXPECT_EQ(stored.ReadString("Servers", "Host9", ""), "pop9.example.ru");
+}
+
 TEST_F(MainFormTest, StoredSettingsReachTheWidgets) {
   Settings.Interval = 0;
   Settings.WordWrap = true;

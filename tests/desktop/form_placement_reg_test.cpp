@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -422,6 +423,38 @@ TEST_F(FormPlacementRegTest, ErrorsOfTheFormEventsGoToOnErrorAndExplicitCallsRai
   EXPECT_FALSE(reg.Saved());
   EXPECT_THROW(reg.SavePlacement(), platform::RegistryError);
   EXPECT_EQ(reg.RegIniFile(), nullptr) << "the key is closed before the error leaves";
+}
+
+TEST_F(FormPlacementRegTest, SaveStoresThePlacementAndTheFormsValuesTogetherAtItsEnd) {
+  Form form;
+  form.setGeometry(100, 120, 300, 200);
+  auto reg = Attach(form);
+  std::vector<std::string> duringSave;
+  reg->OnSavePlacement = [&](TFormPlacementReg& sender) {
+    sender.RegIniFile()->WriteInteger(kSection, "Time", 5000);
+    duringSave = {sender.RegIniFile()->ReadString(kSection, "NormPos", "<missing>"),
+                  sender.RegIniFile()->ReadString(kSection, "Time", "<missing>"), FileExists() ? "file" : "no file"};
+  };
+  form.show();
+  form.close();
+  EXPECT_EQ(duringSave, (std::vector<std::string>{"100,120,400,320", "5000", "no file"}));
+  EXPECT_EQ(testsupport::ReadFile(Store().FilePath()),
+            "[TMainForm]\nFlags=0\nShowCmd=1\nMinMaxPos=-1,-1,-1,-1\nNormPos=100,120,400,320\nTime=5000\n");
+}
+
+TEST_F(FormPlacementRegTest, SaveWhoseFormEventRaisesStoresNothing) {
+  Put("Time", "1");
+  const std::string before = testsupport::ReadFile(Store().FilePath());
+  Form form;
+  auto reg = Attach(form);
+  reg->OnSavePlacement = [](TFormPlacementReg& sender) {
+    sender.RegIniFile()->WriteInteger(kSection, "Time", 5000);
+    throw std::runtime_error("the form could not collect its settings");
+  };
+  form.show();
+  EXPECT_THROW(reg->SavePlacement(), std::runtime_error);
+  EXPECT_FALSE(reg->Saved());
+  EXPECT_EQ(testsupport::ReadFile(Store().FilePath()), before);
 }
 
 TEST_F(FormPlacementRegTest, KeyAndSectionDefaultToTheProgramAndTheFormClass) {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <sstream>
 #include <string>
 
@@ -37,6 +38,20 @@ std::string Message(const std::function<void()>& action) {
     return error.what();
   }
   return "<no error>";
+}
+
+// Runs `action` with files limited to `bytes`, ignoring the signal a write
+// beyond the limit raises. Root ignores permission bits but not this limit.
+void WithFileSizeLimit(std::size_t bytes, const std::function<void()>& action) {
+  rlimit oldLimit{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = oldLimit;
+  small.rlim_cur = bytes;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  action();
+  ::setrlimit(RLIMIT_FSIZE, &oldLimit);
+  std::signal(SIGXFSZ, oldHandler);
 }
 
 TEST(IniRegistryStore, KeyPathBecomesAnIniFileBelowTheBaseFolder) {
@@ -259,16 +274,12 @@ TEST(IniRegistryStore, OldFileStaysWholeWhenTheNewOneCannotBeWritten) {
   store.WriteString("TMainForm", "Host", "pop.example.ru");
   const std::string before = ReadFile(store.FilePath());
 
-  rlimit oldLimit{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = oldLimit;
-  small.rlim_cur = before.size() + 8;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const std::string error = Message([&] { store.WriteString("TMainForm", "Notes", std::string(200, 'x')); });
-  const std::string createError = Message([&] { store.WriteString("Font", "Name", std::string(200, 'x')); });
-  ::setrlimit(RLIMIT_FSIZE, &oldLimit);
-  std::signal(SIGXFSZ, oldHandler);
+  std::string error;
+  std::string createError;
+  WithFileSizeLimit(before.size() + 8, [&] {
+    error = Message([&] { store.WriteString("TMainForm", "Notes", std::string(200, 'x')); });
+    createError = Message([&] { store.WriteString("Font", "Name", std::string(200, 'x')); });
+  });
 
   EXPECT_EQ(error, "Ошибка записи значения для 'Notes'"_cp1251);
   EXPECT_EQ(createError, "Ошибка создания ключа Font"_cp1251);
@@ -299,6 +310,129 @@ TEST(IniRegistryStore, FileThatCannotBeReadGivesDefaultsAndIsNeverReplaced) {
   EXPECT_EQ(store.ReadInteger("TMainForm", "Time", 7), 7);
   EXPECT_THROW(store.WriteString("TMainForm", "Time", "1"), RegistryError);
   EXPECT_TRUE(fs::is_directory(base.Path() / "Software" / "tessaro.ini"));
+}
+
+// The same changes as the batch tests make, for comparing with the file a batch leaves.
+void ChangeSettings(platform::RegistryStore& store) {
+  store.WriteString("TMainForm", "Host", "pop.example.ru");
+  store.WriteInteger("TMainForm", "Time", 5000);
+  store.DeleteValue("TMainForm", "UserId");
+  store.WriteString("Font", "Name", "Ая"_cp1251);
+  store.WriteString("TMainForm", "Time", "6000");
+}
+
+std::string ValueByValueText() {
+  TempDir base;
+  IniRegistryStore store(base.Path(), kKey);
+  store.WriteString("TMainForm", "UserId", "u");
+  ChangeSettings(store);
+  return ReadFile(store.FilePath());
+}
+
+TEST(IniRegistryStore, BatchReadsBackAtOnceAndReplacesTheFileOnceAtTheCommit) {
+  TempDir base;
+  IniRegistryStore store(base.Path(), kKey);
+  store.WriteString("TMainForm", "UserId", "u");
+  const std::string before = ReadFile(store.FilePath());
+  struct stat old {};
+  ASSERT_EQ(::stat(store.FilePath().c_str(), &old), 0);
+  EXPECT_EQ(store.FileReplacements(), 1);
+
+  platform::RegistryBatch batch(store);
+  ChangeSettings(store);
+  EXPECT_EQ(store.ReadString("TMainForm", "Host", ""), "pop.example.ru");
+  EXPECT_EQ(store.ReadInteger("TMainForm", "Time", 0), 6000);
+  EXPECT_EQ(store.ReadString("TMainForm", "UserId", "<missing>"), "<missing>");
+  EXPECT_EQ(store.ReadString("Font", "Name", ""), "Ая"_cp1251);
+  EXPECT_EQ(ReadFile(store.FilePath()), before) << "the file is untouched until the commit";
+  struct stat during {};
+  ASSERT_EQ(::stat(store.FilePath().c_str(), &during), 0);
+  EXPECT_EQ(during.st_ino, old.st_ino);
+  EXPECT_EQ(store.FileReplacements(), 1);
+
+  batch.Commit();
+  EXPECT_EQ(store.FileReplacements(), 2);
+  EXPECT_EQ(ReadFile(store.FilePath()), ValueByValueText());
+  EXPECT_EQ(Mode(store.FilePath()), 0600u);
+  store.WriteString("TMainForm", "Host", "other");
+  EXPECT_EQ(store.FileReplacements(), 3) << "after the commit every change is stored at once again";
+}
+
+TEST(IniRegistryStore, BatchThatChangesNothingLeavesTheFileAlone) {
+  TempDir base;
+  IniRegistryStore store(base.Path(), kKey);
+  store.WriteString("TMainForm", "Host", "h");
+  platform::RegistryBatch batch(store);
+  store.WriteString("TMainForm", "host", "h");
+  store.DeleteValue("TMainForm", "Passwd");
+  batch.Commit();
+  EXPECT_EQ(store.FileReplacements(), 1);
+}
+
+TEST(IniRegistryStore, BatchLeftWithoutCommitIsDropped) {
+  TempDir base;
+  IniRegistryStore store(base.Path(), kKey);
+  store.WriteString("TMainForm", "UserId", "u");
+  const std::string before = ReadFile(store.FilePath());
+  {
+    platform::RegistryBatch batch(store);
+    ChangeSettings(store);
+  }
+  EXPECT_EQ(ReadFile(store.FilePath()), before);
+  EXPECT_EQ(store.ReadString("TMainForm", "UserId", ""), "u");
+  EXPECT_EQ(store.ReadString("TMainForm", "Host", "<missing>"), "<missing>");
+  EXPECT_EQ(store.FileReplacements(), 1);
+}
+
+TEST(IniRegistryStore, FailingCommitRaisesTheFirstChangesErrorAndKeepsTheOldFile) {
+  TempDir base;
+  IniRegistryStore store(base.Path(), kKey);
+  store.WriteString("TMainForm", "Host", "pop.example.ru");
+  const std::string before = ReadFile(store.FilePath());
+
+  platform::RegistryBatch batch(store);
+  store.WriteString("TMainForm", "Notes", std::string(200, 'x'));
+  store.WriteString("Font", "Name", std::string(200, 'x'));
+  std::string error;
+  WithFileSizeLimit(before.size() + 8, [&] { error = Message([&] { batch.Commit(); }); });
+
+  EXPECT_EQ(error, "Ошибка записи значения для 'Notes'"_cp1251);
+  EXPECT_EQ(ReadFile(store.FilePath()), before);
+  EXPECT_EQ(store.ReadString("TMainForm", "Notes", "<missing>"), "<missing>") << "the store holds what it held before";
+  EXPECT_EQ(store.ReadString("Font", "Name", "<missing>"), "<missing>");
+  EXPECT_EQ(store.FileReplacements(), 1);
+  int files = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(base.Path() / "Software")) ++files;
+  EXPECT_EQ(files, 1) << "no temporary file is left behind";
+}
+
+TEST(IniRegistryStore, CommitThatCannotCreateTheFolderRaisesTheCreateKeyError) {
+  TempDir temp;
+  WriteText(temp.Path() / "file", "not a folder");
+  IniRegistryStore store(temp.Path() / "file" / "config", kKey);
+  platform::RegistryBatch batch(store);
+  store.WriteString("TMainForm", "Host", "h");
+  EXPECT_EQ(store.ReadString("TMainForm", "Host", "dflt"), "h");
+  EXPECT_EQ(Message([&] { batch.Commit(); }), "Ошибка создания ключа TMainForm"_cp1251);
+  EXPECT_EQ(store.ReadString("TMainForm", "Host", "dflt"), "dflt");
+}
+
+TEST(IniRegistryStore, FileThatCannotBeReadRefusesAChangeInABatchAtOnce) {
+  TempDir base;
+  fs::create_directories(base.Path() / "Software" / "tessaro.ini");
+  IniRegistryStore store(base.Path(), kKey);
+  platform::RegistryBatch batch(store);
+  EXPECT_EQ(Message([&] { store.WriteString("TMainForm", "Time", "1"); }), "Ошибка создания ключа TMainForm"_cp1251);
+  EXPECT_EQ(store.ReadInteger("TMainForm", "Time", 7), 7);
+  batch.Commit();
+  EXPECT_TRUE(fs::is_directory(base.Path() / "Software" / "tessaro.ini"));
+}
+
+TEST(IniRegistryStore, BatchesDoNotNest) {
+  TempDir base;
+  IniRegistryStore store(base.Path(), kKey);
+  platform::RegistryBatch batch(store);
+  EXPECT_THROW(store.BeginBatch(), std::logic_error);
 }
 
 TEST(IniRegistryStore, DefaultBaseFolderFollowsXdgConfigHome) {
