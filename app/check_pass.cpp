@@ -10,12 +10,11 @@
 #include <string>
 
 #include "app/account_check.h"
-#include "app/busy_globe.h"
+#include "app/long_command.h"
 #include "app/main_form.h"
 #include "app/try_finally.h"
-#include "desktop/busy_cursor.h"
-#include "desktop/qor_status_bar.h"
 #include "config/account_session.h"
+#include "desktop/qor_status_bar.h"
 #include "desktop/qt_text.h"
 #include "mail/mailbox_pass.h"
 #include "platform/freed_memory.h"
@@ -32,36 +31,30 @@ constexpr int kGaugePanel = 1;
 
 void TMainForm::Timer1Timer() {
   if (!timer1_.Enabled()) return;  // another pass, a delete, a dialog or a file operation runs
-  timer1_.SetEnabled(false);
-  desktop::BeginBusy();
-  if (isVisible()) soundPlayer1_.Play(SoundClip::CheckStart);
+  const LongCommand pass(*this, {.busyCursor = true,
+                                 .refresh = true,
+                                 .globe = true,
+                                 .started = &TMainForm::PassStarted,
+                                 .ending = &TMainForm::PassEnding,
+                                 .resumed = &TMainForm::PassResumed});
+  const std::size_t oldCount = kelMsgList2_.Count();
+  if (settings_.CacheMessages)
+    messageCache_.KeepFrom(kelMsgList2_);
+  else
+    messageCache_.Clear();
+  kelMsgList2_.Clear();
+  PassTally tally;
   TryFinally(
       [&] {
-        UpdateToolButtons();
-        ShowCurrentMessage();
-        globeAnimate_->Play();
-        const std::size_t oldCount = kelMsgList2_.Count();
-        if (settings_.CacheMessages)
-          messageCache_.KeepFrom(kelMsgList2_);
-        else
-          messageCache_.Clear();
-        kelMsgList2_.Clear();
-        PassTally tally;
-        TryFinally(
-            [&] {
-              const std::size_t accounts = settings_.AccountList.size();
-              for (std::size_t index = 0; index < accounts; ++index)
-                CheckAccount(settings_.AccountList.at(index), tally);
-            },
-            [&] {
-              messageCache_.DropUnclaimed();
-              ReportMessagesRead(tally);
-            });
-        const long long newCount = tally.newCount;
-        AnnounceNewMail(newCount);
-        if (newCount > 0 || kelMsgList2_.Count() != oldCount) CurrentIndex = kelMsgList2_.Count() > 0 ? 0 : -1;
+        const std::size_t accounts = settings_.AccountList.size();
+        for (std::size_t index = 0; index < accounts; ++index) CheckAccount(settings_.AccountList.at(index), tally);
       },
-      [&] { EndPass(); });
+      [&] {
+        messageCache_.DropUnclaimed();
+        ReportMessagesRead(tally);
+      });
+  AnnounceNewMail(tally.newCount);
+  if (tally.newCount > 0 || kelMsgList2_.Count() != oldCount) CurrentIndex = kelMsgList2_.Count() > 0 ? 0 : -1;
 }
 
 // The shared session is busy while a delete runs; the account then waits for the next pass.
@@ -95,17 +88,19 @@ void TMainForm::AnnounceNewMail(long long newCount) {
   if (settings_.ShowMain) ShowMainWindow();
 }
 
-void TMainForm::EndPass() {
+void TMainForm::PassStarted() {
+  if (isVisible()) soundPlayer1_.Play(SoundClip::CheckStart);
+}
+
+void TMainForm::PassEnding() {
   // The pass's buffers are gone; between passes the program only sits in the tray.
   platform::ReturnFreedMemory();
   newTrayIcon1_.SetHint(windowTitle());
-  globeAnimate_->Stop();
-  desktop::EndBusy();
-  timer1_.SetEnabled(true);
+}
+
+void TMainForm::PassResumed() {
   // A pass that ended by an exception has not placed the index on the new list.
   if (CurrentIndex >= static_cast<int>(kelMsgList2_.Count())) CurrentIndex = kelMsgList2_.Count() > 0 ? 0 : -1;
-  UpdateToolButtons();
-  ShowCurrentMessage();
 }
 
 void TMainForm::SetStatus(const QString& text) {

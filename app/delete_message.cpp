@@ -3,12 +3,11 @@
 // again by the header block the check pass stamped on it.
 #include <algorithm>
 
-#include "app/busy_globe.h"
 #include "app/login_report.h"
+#include "app/long_command.h"
 #include "app/main_form.h"
 #include "app/try_finally.h"
 #include "config/account_session.h"
-#include "desktop/busy_cursor.h"
 #include "mail/mailbox_pass.h"
 
 namespace app {
@@ -38,36 +37,25 @@ config::TServer AccountOf(const config::TAccountList& accounts, const mail::TKel
 
 void TMainForm::TBDeleteClick() {
   if (!Idle() || !CurrentMessage()) return;
-  timer1_.SetEnabled(false);
+  // No pass may start while the question is open; the deletion's own frame
+  // sits inside this one.
+  const LongCommand asking(*this, {});
   if (settings_.DeleteConf &&
-      !services_.MessageBoxes->Confirm(this, QStringLiteral("Вы действительно хотите удалить текущее сообщение?"))) {
-    timer1_.SetEnabled(true);
+      !services_.MessageBoxes->Confirm(this, QStringLiteral("Вы действительно хотите удалить текущее сообщение?")))
     return;
-  }
-  desktop::BeginBusy();
+  const LongCommand deleting(*this, {.busyCursor = true,
+                                     .refresh = true,
+                                     .globe = true,
+                                     .ending = &TMainForm::ShowMessageCount});
+  const mail::TKelMsg& message = kelMsgList2_.Items(static_cast<std::size_t>(CurrentIndex));
+  config::CopyAccount(AccountOf(settings_.AccountList, message), kelPOP2_);
+  if (kelPOP2_.Connected()) return;
   TryFinally(
       [&] {
-        UpdateToolButtons();
-        ShowCurrentMessage();
-        globeAnimate_->Play();
-        const mail::TKelMsg& message = kelMsgList2_.Items(static_cast<std::size_t>(CurrentIndex));
-        config::CopyAccount(AccountOf(settings_.AccountList, message), kelPOP2_);
-        if (kelPOP2_.Connected()) return;
-        TryFinally(
-            [&] {
-              LoginReport report(passDisplay_, kelPOP2_.Host, kelPOP2_.UserId);
-              if (mail::ConnectAndLogIn(kelPOP2_, report) == mail::PassStage::LoggedIn) SearchAndDelete(message);
-            },
-            [&] { kelPOP2_.Quit(); });
+        LoginReport report(passDisplay_, kelPOP2_.Host, kelPOP2_.UserId);
+        if (mail::ConnectAndLogIn(kelPOP2_, report) == mail::PassStage::LoggedIn) SearchAndDelete(message);
       },
-      [&] {
-        ShowMessageCount();
-        globeAnimate_->Stop();
-        desktop::EndBusy();
-        timer1_.SetEnabled(true);
-        UpdateToolButtons();
-        ShowCurrentMessage();
-      });
+      [&] { kelPOP2_.Quit(); });
 }
 
 // `message` is destroyed when it is deleted from the list.

@@ -18,13 +18,14 @@
 #include "app/about_box.h"
 #include "app/busy_globe.h"
 #include "app/embedded_resources.h"
-#include "app/exception_text.h"
 #include "app/font_dialog.h"
 #include "app/message_view.h"
 #include "app/try_finally.h"
 #include "config/font_conversion.h"
+#include "desktop/exception_text.h"
 #include "desktop/qor_status_bar.h"
 #include "desktop/qt_text.h"
+#include "mail/mail_error.h"
 #include "platform/throttled_event_pump.h"
 
 namespace app {
@@ -209,7 +210,7 @@ void TMainForm::Run(void (TMainForm::*handler)()) {
   }
 }
 
-void TMainForm::HandleException(const std::exception& error) { ShowErrorBox(ExceptionText(error)); }
+void TMainForm::HandleException(const std::exception& error) { ShowErrorBox(desktop::ExceptionText(error)); }
 
 // A pass that fails while the box of an earlier failure is still open (the
 // timer goes on meanwhile) adds no second box.

@@ -169,6 +169,8 @@ class TMainForm : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
+  class LongCommand;
+
   void BuildToolBand();
   void BuildStatusBar();
   void BuildTrayIcon();
@@ -194,7 +196,10 @@ class TMainForm : public QWidget {
   void ShowProgress(std::uint16_t percent);
   void ReportMessagesRead(const PassTally& tally);
   void AnnounceNewMail(long long newCount);
-  void EndPass();
+  // The pass's own steps in its frame.
+  void PassStarted();
+  void PassEnding();
+  void PassResumed();
   void SearchAndDelete(const mail::TKelMsg& message);
 
   void CollectWidgetState();

@@ -28,6 +28,7 @@
 #include "config/connection_test.h"
 #include "config/hover_controls.h"
 #include "desktop/busy_cursor.h"
+#include "desktop/exception_text.h"
 #include "desktop/form_placement_reg.h"
 #include "desktop/message_boxes.h"
 #include "desktop/qt_text.h"
@@ -486,7 +487,7 @@ void TConfigWin::RunGuarded(void (TConfigWin::*handler)()) {
   try {
     (this->*handler)();
   } catch (const std::exception& error) {
-    messageBoxes_.Error(this, desktop::ToQString(error.what()));
+    messageBoxes_.Error(this, desktop::ExceptionText(error));
   }
 }
 

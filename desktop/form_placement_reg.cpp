@@ -1,5 +1,6 @@
 #include "desktop/form_placement_reg.h"
 
+#include "desktop/exception_text.h"
 #include "desktop/qt_text.h"
 
 #include <QCloseEvent>
@@ -240,7 +241,7 @@ void TFormPlacementReg::FromEvent(void (TFormPlacementReg::*action)()) {
   try {
     (this->*action)();
   } catch (const std::exception& error) {
-    if (OnError) OnError(*this, error.what());
+    if (OnError) OnError(*this, FromQString(ExceptionText(error)));
   }
 }
 

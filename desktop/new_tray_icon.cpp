@@ -4,6 +4,7 @@
 #include <QtGlobal>
 #include <utility>
 
+#include "desktop/exception_text.h"
 #include "desktop/qt_tray_icon_host.h"
 
 namespace desktop {
@@ -114,7 +115,7 @@ void TNewTrayIcon::HandleMouseMessage(int message) {
     if (ErrorDisplay)
       ErrorDisplay(error);
     else
-      qWarning("%s", error.what());
+      qWarning("%s", qUtf8Printable(ExceptionText(error)));
   }
 }
 

@@ -2,14 +2,15 @@
 // is Windows-1251, like all the library's text.
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "platform/cp1251_error.h"
 
 namespace mail {
 
-class MailError : public std::runtime_error {
+class MailError : public text::Cp1251Error {
  public:
-  using std::runtime_error::runtime_error;
+  using text::Cp1251Error::Cp1251Error;
 };
 
 }  // namespace mail

@@ -56,7 +56,7 @@ int ConnectOne(const addrinfo& ai, Clock::time_point deadline) {
 }  // namespace
 
 SocketError::SocketError(std::string_view operation, int errorNumber)
-    : std::runtime_error(std::string(operation) + std::string(" ошибка "_cp1251) + std::to_string(errorNumber) + ", " +
+    : text::Cp1251Error(std::string(operation) + std::string(" ошибка "_cp1251) + std::to_string(errorNumber) + ", " +
                          SystemText(errorNumber)),
       errorNumber_(errorNumber) {}
 

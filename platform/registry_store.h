@@ -7,18 +7,19 @@
 #include <charconv>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "platform/cp1251_error.h"
 
 namespace platform {
 
 // A section or a value that could not be stored: "Ошибка создания ключа TMainForm",
 // "Ошибка записи значения для 'Count'" (Windows-1251 text).
-class RegistryError : public std::runtime_error {
+class RegistryError : public text::Cp1251Error {
  public:
-  using std::runtime_error::runtime_error;
+  using text::Cp1251Error::Cp1251Error;
 };
 
 // Decimal text with an optional sign as a 32-bit integer; anything else,

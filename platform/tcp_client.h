@@ -3,22 +3,23 @@
 
 #include <cstddef>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "platform/cp1251_error.h"
+
 namespace platform {
 
 // A connection that could not be opened: resolution, refusal, unreachable, time-out.
-class ConnectError : public std::runtime_error {
+class ConnectError : public text::Cp1251Error {
  public:
-  using std::runtime_error::runtime_error;
+  using text::Cp1251Error::Cp1251Error;
 };
 
 // A read or write the system rejected: "Read ошибка 104, Connection reset by peer"
 // (Windows-1251 text, like every text the mail library sees).
-class SocketError : public std::runtime_error {
+class SocketError : public text::Cp1251Error {
  public:
   SocketError(std::string_view operation, int errorNumber);
   int ErrorNumber() const { return errorNumber_; }

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -20,6 +21,7 @@
 #include "config/config_win.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/qt_text.h"
+#include "mail/mail_error.h"
 #include "mail/pop3_session.h"
 #include "platform/cp1251.h"
 #include "tests/config/config_win_fixture.h"
@@ -32,6 +34,7 @@ namespace {
 using config::TAccountList;
 using config::TServer;
 using testsupport::ShownBox;
+using text::operator""_cp1251;
 
 constexpr const char* kPin = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
 
@@ -227,6 +230,37 @@ class TlsRefusingClient : public testsupport::MemoryTcpClient {
   bool untrusted_;
   std::vector<std::string>& pins_;
 };
+
+// A connection whose write of USER raises, once, what `raise` throws.
+class RaisingUserClient : public testsupport::MemoryTcpClient {
+ public:
+  explicit RaisingUserClient(std::function<void()> raise)
+      : MemoryTcpClient("+OK ready\r\n", {"+OK bye\r\n"}), raise_(std::move(raise)) {}
+  void Write(std::string_view data) override {
+    if (data.starts_with("USER") && raise_) std::exchange(raise_, nullptr)();
+    MemoryTcpClient::Write(data);
+  }
+
+ private:
+  std::function<void()> raise_;
+};
+
+TEST_F(ConnectionTest, ErrorOfTheTestIsReadInTheTextEncodingOfItsType) {
+  struct Case {
+    const char* name;
+    std::function<void()> raise;
+  } cases[] = {
+      {"the mail library's, Windows-1251", [] { throw mail::MailError(std::string("Сервер прервал вход"_cp1251)); }},
+      {"any other, UTF-8", [] { throw std::runtime_error("Сервер прервал вход"); }},
+  };
+  for (const Case& c : cases) {
+    boxes_.Shown.clear();
+    accounts_ = {TServer("127.0.0.1", "bob", "secret", true)};
+    auto win = Open(accounts_, std::make_unique<RaisingUserClient>(c.raise));
+    win->BtnTest()->click();
+    EXPECT_EQ(boxes_.Shown, (std::vector<ShownBox>{{"error", Report("Сервер прервал вход")}})) << c.name;
+  }
+}
 
 TEST_F(ConnectionTest, UntrustedCertificateIsShownAndPinnedOnlyWhenTheUserSaysSo) {
   const QString question = QStringLiteral(

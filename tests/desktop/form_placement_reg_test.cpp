@@ -457,6 +457,17 @@ TEST_F(FormPlacementRegTest, SaveWhoseFormEventRaisesStoresNothing) {
   EXPECT_EQ(testsupport::ReadFile(Store().FilePath()), before);
 }
 
+TEST_F(FormPlacementRegTest, ErrorOfTheFormsOwnSaveReachesOnErrorAsWindows1251) {
+  Form form;
+  auto reg = Attach(form);
+  reg->OnSavePlacement = [](TFormPlacementReg&) { throw std::runtime_error("Диск переполнен"); };
+  std::vector<std::string> errors;
+  reg->OnError = [&](TFormPlacementReg&, const std::string& message) { errors.push_back(message); };
+  form.show();
+  form.close();
+  EXPECT_EQ(errors, std::vector<std::string>{std::string("Диск переполнен"_cp1251)});
+}
+
 TEST_F(FormPlacementRegTest, KeyAndSectionDefaultToTheProgramAndTheFormClass) {
   QDialog dialog;
   TFormPlacementReg reg(dialog, platform::IniRegistryOpener(base_));
