@@ -53,16 +53,4 @@ std::string MultipartMessage(int parts) {
   return message + "--p--\r\n";
 }
 
-std::string RetrReply(const std::string& message) {
-  std::string reply = "+OK " + std::to_string(message.size()) + " octets\r\n";
-  reply.reserve(message.size() + message.size() / 50 + 64);
-  bool lineStart = true;
-  for (const char c : message) {
-    if (lineStart && c == '.') reply += '.';
-    reply += c;
-    lineStart = c == '\n';
-  }
-  return reply + ".\r\n";
-}
-
 }  // namespace bench

@@ -12,7 +12,4 @@ std::string MessageWithBase64Attachment(std::size_t attachmentBytes);
 // A multipart/mixed message of `parts` small parts: text, base64 and quoted-printable in turn.
 std::string MultipartMessage(int parts);
 
-// The message as a server sends it after "RETR": status line, dot-stuffed lines, terminator.
-std::string RetrReply(const std::string& message);
-
 }  // namespace bench

@@ -1,19 +1,17 @@
 #include "bench/main_form_setup.h"
 
-#include <QString>
-
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "config/main_settings.h"
-#include "desktop/message_boxes.h"
 #include "platform/freed_memory.h"
 #include "platform/ini_registry_store.h"
 #include "platform/posix_tcp_client.h"
 #include "platform/seen_ids_store.h"
+#include "tests/support/fake_message_boxes.h"
 
 namespace bench {
 
@@ -21,23 +19,19 @@ namespace {
 
 constexpr const char* kKeyPath = "Software\\tessaro";
 
-class PrintedMessageBoxes : public desktop::MessageBoxes {
- public:
-  bool Confirm(QWidget*, const QString& text) override {
-    Information(nullptr, text);
-    return false;
-  }
-  void Error(QWidget*, const QString& text) override { Information(nullptr, text); }
-  void Information(QWidget*, const QString& text) override {
-    std::fprintf(stderr, "message box: %s\n", text.toStdString().c_str());
-  }
-};
+// Printed instead of waiting for an answer; a question is answered as if cancelled.
+std::shared_ptr<testsupport::FakeMessageBoxes> PrintedMessageBoxes() {
+  auto boxes = std::make_shared<testsupport::FakeMessageBoxes>();
+  boxes->ConfirmAnswer = false;
+  boxes->Echo = &std::cerr;
+  return boxes;
+}
 
 app::MainFormServices Services(const std::string& folder) {
   app::MainFormServices services;
   services.TcpClient = std::make_unique<platform::PosixTcpClient>();
   services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(folder + "/state");
-  services.MessageBoxes = std::make_shared<PrintedMessageBoxes>();
+  services.MessageBoxes = PrintedMessageBoxes();
   services.Sleep = [](std::chrono::milliseconds) {};
   services.RegistryOpener = [folder](const std::string&) {
     return std::make_unique<platform::IniRegistryStore>(folder, kKeyPath);

@@ -12,7 +12,9 @@
 #include "platform/posix_tcp_client.h"
 #include "platform/throttled_event_pump.h"
 #include "tests/support/fake_pop3_server.h"
+#include "tests/support/local_session.h"
 #include "tests/support/memory_tcp_client.h"
+#include "tests/support/pop3_replies.h"
 
 namespace {
 
@@ -31,7 +33,7 @@ std::deque<std::string> Replies(const std::string& reply, std::size_t size) {
 }
 
 void RetrieveFromMemory(benchmark::State& state, const std::string& message) {
-  const std::string reply = bench::RetrReply(message);
+  const std::string reply = testsupport::RetrReply(message);
   double peakRatio = 0;
   for (auto _ : state) {
     mail::TKelPOP session(std::make_unique<testsupport::MemoryTcpClient>("+OK\r\n", Replies(reply, message.size())),
@@ -50,7 +52,7 @@ void RetrieveFromMemory(benchmark::State& state, const std::string& message) {
 
 // Only the parsing half: the RETR reply is already in memory.
 void ParseFromMemory(benchmark::State& state, const std::string& message) {
-  const std::string reply = bench::RetrReply(message);
+  const std::string reply = testsupport::RetrReply(message);
   mail::TKelPOP session(std::make_unique<platform::PosixTcpClient>(), platform::ThrottledEventPump([] {}));
   double peakRatio = 0;
   for (auto _ : state) {
@@ -71,19 +73,16 @@ void ParseFromMemory(benchmark::State& state, const std::string& message) {
 
 void RetrieveFromLoopback(benchmark::State& state, const std::string& message) {
   using namespace testsupport;
-  const std::string reply = bench::RetrReply(message);
+  const std::string reply = testsupport::RetrReply(message);
   for (auto _ : state) {
     FakePop3Server server({Server("+OK\r\n"), Client("USER u\r\n"), Server("+OK\r\n"), Client("PASS p\r\n"),
                            Server("+OK\r\n"), Client("LIST 1\r\n"), Server("+OK 1 " + std::to_string(message.size()) + "\r\n"),
                            Client("RETR 1\r\n"), Server(reply)});
-    mail::TKelPOP session(std::make_unique<platform::PosixTcpClient>(), platform::ThrottledEventPump([] {}));
-    session.Host = "127.0.0.1";
-    session.Port = std::to_string(server.Port());
-    session.UserId = "u";
-    session.Passwd = "p";
-    session.Connect();
-    session.Login();
-    auto parsed = session.Retrieve(1);
+    const auto session =
+        MakeLocalSession(server.Port(), {.user = "u", .password = "p", .pump = platform::ThrottledEventPump([] {})});
+    session->Connect();
+    session->Login();
+    auto parsed = session->Retrieve(1);
     benchmark::DoNotOptimize(parsed);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * message.size()));

@@ -12,7 +12,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -29,61 +28,13 @@
 #include "platform/ini_registry_store.h"
 #include "platform/posix_tcp_client.h"
 #include "platform/seen_ids_store.h"
+#include "tests/support/fake_message_boxes.h"
 #include "tests/support/fake_pop3_server.h"
+#include "tests/support/local_session.h"
+#include "tests/support/pop3_replies.h"
 #include "tests/support/qt_environment.h"
 
 namespace testsupport {
-
-enum class BoxKind { Confirm, Error, Information };
-
-inline const char* BoxKindName(BoxKind kind) {
-  switch (kind) {
-    case BoxKind::Confirm:
-      return "confirmation";
-    case BoxKind::Error:
-      return "error";
-    case BoxKind::Information:
-      return "information";
-  }
-  return "?";
-}
-
-// Every box must be one the test announced, in order; `during` runs while
-// the box is open.
-class ScriptedMessageBoxes : public desktop::MessageBoxes {
- public:
-  struct Box {
-    BoxKind kind;
-    QString text;
-    bool answer = true;
-    std::function<void()> during;
-  };
-
-  void Expect(BoxKind kind, const QString& text, bool answer = true, std::function<void()> during = {}) {
-    expected_.push_back({kind, text, answer, std::move(during)});
-  }
-  bool AllShown() const { return expected_.empty(); }
-
-  bool Confirm(QWidget*, const QString& text) override { return Next(BoxKind::Confirm, text); }
-  void Error(QWidget*, const QString& text) override { Next(BoxKind::Error, text); }
-  void Information(QWidget*, const QString& text) override { Next(BoxKind::Information, text); }
-
- private:
-  bool Next(BoxKind kind, const QString& text) {
-    if (expected_.empty()) {
-      ADD_FAILURE() << "unexpected " << BoxKindName(kind) << " box: " << text.toStdString();
-      return false;
-    }
-    Box box = std::move(expected_.front());
-    expected_.pop_front();
-    EXPECT_EQ(BoxKindName(kind), std::string(BoxKindName(box.kind)));
-    EXPECT_EQ(text.toStdString(), box.text.toStdString());
-    if (box.during) box.during();
-    return box.answer;
-  }
-
-  std::deque<Box> expected_;
-};
 
 // "From", "Subject" and "Date" header lines, a blank line and the body, with CR LF.
 inline std::string Message(const std::string& from, const std::string& subject, const std::string& body) {
@@ -91,23 +42,9 @@ inline std::string Message(const std::string& from, const std::string& subject, 
          "\r\n";
 }
 
-// The RETR reply for a message: dot-stuffed, with its terminator.
-inline std::string RetrReply(const std::string& message) {
-  std::string reply = "+OK message follows\r\n";
-  std::size_t start = 0;
-  while (start < message.size()) {
-    const std::size_t end = message.find("\r\n", start);
-    const std::size_t next = end == std::string::npos ? message.size() : end + 2;
-    if (message[start] == '.') reply += '.';
-    reply.append(message, start, next - start);
-    start = next;
-  }
-  return reply + ".\r\n";
-}
-
 // The TOP n 0 reply: the header lines and the blank line after them.
 inline std::string TopReply(const std::string& message) {
-  return "+OK\r\n" + message.substr(0, message.find("\r\n\r\n") + 4) + ".\r\n";
+  return MultiLineReply("+OK", message.substr(0, message.find("\r\n\r\n") + 4));
 }
 
 // The header block a pass stamps on a message as TopHeaders.
@@ -127,9 +64,9 @@ inline Step CapaReply() { return Server("+OK\r\nTOP\r\nUSER\r\nUIDL\r\n.\r\n"); 
 
 // The UIDL reply giving message n the id "uid-n".
 inline std::string UidlReply(std::size_t count) {
-  std::string reply = "+OK\r\n";
-  for (std::size_t n = 1; n <= count; ++n) reply += std::to_string(n) + " uid-" + std::to_string(n) + "\r\n";
-  return reply + ".\r\n";
+  std::string ids;
+  for (std::size_t n = 1; n <= count; ++n) ids += std::to_string(n) + " uid-" + std::to_string(n) + "\r\n";
+  return MultiLineReply("+OK", ids);
 }
 
 // One whole account's turn in a pass: login, STAT, LAST with `lastReply`
@@ -163,16 +100,12 @@ inline std::vector<Step> PassScript(const std::vector<std::string>& messages, co
 
 // Deletes message `number` of `user` with a session of its own, as another mail program would.
 inline void DeleteElsewhere(int port, const std::string& user, const std::string& password, std::uint32_t number) {
-  mail::TKelPOP session(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
-  session.Host = "127.0.0.1";
-  session.Port = std::to_string(port);
-  session.UserId = user;
-  session.Passwd = password;
-  session.Connect();
-  ASSERT_TRUE(session.Login());
-  session.CountNew();
-  session.DeleteMsg(number);
-  session.Quit();
+  const auto session = MakeLocalSession(port, {.user = user, .password = password});
+  session->Connect();
+  ASSERT_TRUE(session->Login());
+  session->CountNew();
+  session->DeleteMsg(number);
+  session->Quit();
 }
 
 // The settings store the window opens, counting when it closes how often it
@@ -277,7 +210,7 @@ class MainFormTest : public ::testing::Test {
   static constexpr const char* kKeyPath = "Software\\tessaro";
 
   config::TMainSettings Settings;
-  std::shared_ptr<ScriptedMessageBoxes> Boxes = std::make_shared<ScriptedMessageBoxes>();
+  std::shared_ptr<FakeMessageBoxes> Boxes = std::make_shared<FakeMessageBoxes>(Unannounced::kFail);
   // Each blocking wait, with the status line and the tray tip while it lasted.
   std::vector<int> Waits;
   std::vector<std::string> StatusDuringWaits;

@@ -13,10 +13,11 @@
 
 #include "config/connection_test.h"
 #include "mail/pop3_session.h"
-#include "platform/posix_tcp_client.h"
 #include "tests/app/main_form_fixture.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/fake_pop3_server.h"
+#include "tests/support/local_session.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ const Failure kFailures[] = {
      }},
     {"connection refused",
      [](auto&, auto&) {
-       FakePop3Server closed({Drop()});
+       static const ClosedPort closed;  // held for the whole program, so every run finds it refused
        return closed.Port();
      }},
     {"server closes in the middle of the pass",
@@ -82,11 +83,10 @@ TEST_P(PasswordDisplay, FailedConnectionTestReportsNoPassword) {
   std::unique_ptr<FakePop3Server> fake;
   config::TServer account("127.0.0.1", "bob", kPassword, true);
   account.Port = GetParam().peer(dovecot, fake);
-  mail::TKelPOP session(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
-  session.ReplyTimeoutMs = 5000;
+  const auto session = MakeLocalSession(account.Port, {.replyTimeoutMs = 5000});
   std::string report;
   try {
-    report = config::TestConnection(session, account).Report;
+    report = config::TestConnection(*session, account).Report;
   } catch (const std::exception& error) {
     report = error.what();
   }

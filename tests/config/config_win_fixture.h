@@ -18,9 +18,9 @@
 #include "config/config_win.h"
 #include "desktop/form_placement_reg.h"
 #include "platform/ini_registry_store.h"
-#include "tests/support/temp_files.h"
-#include "tests/config/recorded_message_boxes.h"
+#include "tests/support/fake_message_boxes.h"
 #include "tests/support/qt_environment.h"
+#include "tests/support/temp_files.h"
 
 namespace testsupport {
 
@@ -40,7 +40,7 @@ class ConfigWinFixture : public ::testing::Test {
 
   platform::IniRegistryStore Store() const { return platform::IniRegistryStore(base_, kConfigKey); }
 
-  RecordedMessageBoxes boxes_;
+  FakeMessageBoxes boxes_;
   testsupport::TempDir temp_;
   const std::string base_ = temp_.Path().string();
 };

@@ -2,11 +2,7 @@
 // and a TLS peer whose certificate is not trusted, and the report of each.
 #include "config/connection_test.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <QPushButton>
 
@@ -25,6 +21,7 @@
 #include "mail/pop3_session.h"
 #include "platform/cp1251.h"
 #include "tests/config/config_win_fixture.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/fake_pop3_server.h"
 #include "tests/support/memory_tcp_client.h"
@@ -39,29 +36,6 @@ using text::operator""_cp1251;
 constexpr const char* kPin = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
 
 QString Report(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// A port on 127.0.0.1 that refuses connections: bound, never listening.
-class ClosedPort {
- public:
-  ClosedPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-      throw std::runtime_error("no free port");
-    port_ = ntohs(address.sin_port);
-  }
-  ClosedPort(const ClosedPort&) = delete;
-  ClosedPort& operator=(const ClosedPort&) = delete;
-  ~ClosedPort() { ::close(fd_); }
-  int Port() const { return port_; }
-
- private:
-  int fd_;
-  int port_ = 0;
-};
 
 class ConnectionTest : public testsupport::ConfigWinFixture {
  protected:
@@ -121,7 +95,7 @@ TEST_F(DovecotConnectionTest, TestingChangesNeitherTheAccountsNorTheDialog) {
 }
 
 TEST_F(ConnectionTest, ClosedPortIsAnErrorWithTheReasonOnTheNextLine) {
-  ClosedPort closed;
+  const testsupport::ClosedPort closed;
   auto win = OpenFor(TServer("127.0.0.1", "bob", "secret", true), closed.Port());
   win->BtnTestClick();
   ASSERT_EQ(boxes_.Shown.size(), 1u);

@@ -8,9 +8,9 @@
 #include <chrono>
 
 #include "mail/pop3_session.h"
-#include "platform/posix_tcp_client.h"
 #include "tests/mail/session_events.h"
 #include "tests/support/fake_pop3_server.h"
+#include "tests/support/local_session.h"
 
 namespace {
 
@@ -84,12 +84,8 @@ TEST(HostileServer, EveryMisbehaviourEndsTheSessionInBoundedTime) {
   for (auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakePop3Server server(c.script);
-    TKelPOP session(std::make_unique<platform::PosixTcpClient>(), {});
-    session.Host = "127.0.0.1";
-    session.Port = std::to_string(server.Port());
-    session.UserId = "u";
-    session.Passwd = "p";
-    session.ReplyTimeoutMs = 500;
+    const auto made = MakeLocalSession(server.Port(), {.user = "u", .password = "p", .replyTimeoutMs = 500});
+    TKelPOP& session = *made;
     session.MaxReplySize = 256 * 1024;
     SessionEvents events(session);
     const auto started = std::chrono::steady_clock::now();
@@ -122,11 +118,8 @@ TEST(HostileServer, MadeUpSizesAndCountsAllocateNothing) {
                                     Client("LIST 1\r\n"), Server(c.list), Client("RETR 1\r\n"),
                                     Server("+OK\r\nSubject: s\r\n\r\nbody\r\n.\r\n"), Client("QUIT\r\n"),
                                     Server("+OK\r\n")}));
-    TKelPOP session(std::make_unique<platform::PosixTcpClient>(), {});
-    session.Host = "127.0.0.1";
-    session.Port = std::to_string(server.Port());
-    session.UserId = "u";
-    session.Passwd = "p";
+    const auto made = MakeLocalSession(server.Port(), {.user = "u", .password = "p"});
+    TKelPOP& session = *made;
     ASSERT_TRUE(RunUpTo(session, Action::kLogin));
     session.CountNew();
     EXPECT_EQ(session.MsgCount(), c.msgCount);

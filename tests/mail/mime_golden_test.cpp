@@ -15,6 +15,7 @@
 #include "platform/cp1251.h"
 #include "platform/qt_mime_database.h"
 #include "tests/mail/recording_parse_context.h"
+#include "tests/support/pop3_replies.h"
 #include "tests/support/temp_files.h"
 #include "tools/message_json.h"
 
@@ -41,19 +42,6 @@ bool EveryLineEndsInCrLf(const std::string& text) {
   return text.ends_with("\r\n");
 }
 
-// Text of CR LF lines as a server sends it in a multi-line reply: a line that
-// starts with "." gets another in front, and the terminator follows.
-std::string AsMultiLine(const std::string& text) {
-  std::string sent;
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = text.find("\r\n", start) + 2;
-    if (text[start] == '.') sent += '.';
-    sent.append(text, start, end - start);
-    start = end;
-  }
-  return sent + ".\r\n";
-}
-
 // What tessaro-check prints for the fixture, without its number: the RETR
 // reply parsed as the check does, its size from LIST and TOP n 0 for the
 // header block (the headers and the empty line, then the terminator).
@@ -61,13 +49,13 @@ json Summary(const std::string& fixture, const platform::MimeDatabase& types) {
   testsupport::RecordingParseContext context(types);
   mail::ParsedMessage parsed;
   try {
-    parsed = mail::ParseRetrReply(context, "+OK\r\n" + AsMultiLine(fixture), false);
+    parsed = mail::ParseRetrReply(context, testsupport::MultiLineReply("+OK", fixture), false);
   } catch (const mail::MailError& error) {
     return {{"error", text::Cp1251ToUtf8(error.what())}};
   }
   const std::string headerBlock = fixture.substr(0, fixture.find("\r\n\r\n") + 4);
   json summary = tools::MessageJson(1, static_cast<std::int32_t>(fixture.size()), *parsed.message,
-                                    AsMultiLine(headerBlock));
+                                    testsupport::DotStuffed(headerBlock) + ".\r\n");
   summary.erase("number");
   return summary;
 }

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "mail/pop3_session.h"
-#include "platform/posix_tcp_client.h"
 #include "tests/mail/session_events.h"
 #include "tests/support/dovecot_server.h"
+#include "tests/support/local_session.h"
 
 namespace {
 
@@ -26,13 +26,7 @@ class Pop3Dovecot : public ::testing::Test {
   Pop3Dovecot() : server_({{"bob", "secret", kMessages}}) {}
 
   std::unique_ptr<TKelPOP> MakeSession(const std::string& password) {
-    auto session = std::make_unique<TKelPOP>(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
-    session->Host = "localhost";
-    session->Port = std::to_string(server_.Port());
-    session->UserId = "bob";
-    session->Passwd = password;
-    session->ReplyTimeoutMs = 20000;
-    return session;
+    return MakeLocalSession(server_.Port(), {.host = "localhost", .password = password});
   }
 
   DovecotServer server_;

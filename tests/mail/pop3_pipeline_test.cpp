@@ -8,11 +8,12 @@
 
 #include "mail/mailbox_pass.h"
 #include "mail/pop3_session.h"
-#include "platform/posix_tcp_client.h"
 #include "platform/seen_ids_store.h"
 #include "tests/mail/session_events.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/fake_pop3_server.h"
+#include "tests/support/local_session.h"
+#include "tests/support/pop3_replies.h"
 #include "tests/support/temp_files.h"
 #include "tests/support/transfer_encoders.h"
 
@@ -23,15 +24,7 @@ using mail::TKelPOP;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-std::unique_ptr<TKelPOP> MakeSession(int port) {
-  auto session = std::make_unique<TKelPOP>(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
-  session->Host = "127.0.0.1";
-  session->Port = std::to_string(port);
-  session->UserId = "bob";
-  session->Passwd = "pw";
-  session->ReplyTimeoutMs = 20000;
-  return session;
-}
+std::unique_ptr<TKelPOP> MakeSession(int port) { return MakeLocalSession(port, {.password = "pw"}); }
 
 // Everything a pass shows of one message, and the events on the way, as lines.
 struct PassLog {
@@ -97,9 +90,9 @@ PassLog RunPass(int port, std::uint32_t count, bool ahead, bool* pipelined = nul
 std::string Headers(std::uint32_t n) { return "Subject: message " + std::to_string(n) + "\r\nFrom: a@b\r\n\r\n"; }
 std::string ListReply(std::uint32_t n) { return "+OK " + std::to_string(n) + " 100000\r\n"; }
 std::string RetrReply(std::uint32_t n) {
-  return "+OK\r\n" + Headers(n) + "line of " + std::to_string(n) + "\r\n..dotted\r\n.\r\n";
+  return MultiLineReply("+OK", Headers(n) + "line of " + std::to_string(n) + "\r\n.dotted\r\n");
 }
-std::string TopReply(std::uint32_t n) { return "+OK\r\n" + Headers(n) + ".\r\n"; }
+std::string TopReply(std::uint32_t n) { return MultiLineReply("+OK", Headers(n)); }
 std::string Commands(std::uint32_t n) {
   const std::string number = std::to_string(n);
   return "LIST " + number + "\r\nRETR " + number + "\r\nTOP " + number + " 0\r\n";

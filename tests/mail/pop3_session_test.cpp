@@ -9,10 +9,12 @@
 
 #include "mail/mail_error.h"
 #include "platform/cp1251.h"
-#include "platform/posix_tcp_client.h"
+#include "platform/tcp_client.h"
 #include "tests/mail/scripted_session.h"
 #include "tests/mail/session_events.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/fake_pop3_server.h"
+#include "tests/support/local_session.h"
 
 namespace {
 
@@ -35,7 +37,7 @@ TEST(Pop3Session, WholeSessionSendsExactBytesAndFillsState) {
       Client("DELE 2\r\n"), Server("+OK Marked to be deleted.\r\n"),
       Client("QUIT\r\n"), Server("+OK Logging out.\r\n"),
   }));
-  auto session = MakeSession(server.Port());
+  auto session = MakeLocalSession(server.Port());
   SessionEvents events(*session);
 
   ConnectAndLogIn(*session);
@@ -75,7 +77,7 @@ TEST(Pop3Session, MessageCountsFromStatAndLast) {
     SCOPED_TRACE(c.name);
     FakePop3Server server(LoggedIn({Client("STAT\r\n"), Server(c.stat), Client("LAST\r\n"), Server(c.last),
                                     Client("QUIT\r\n"), Server("+OK\r\n")}));
-    auto session = MakeSession(server.Port());
+    auto session = MakeLocalSession(server.Port());
     SessionEvents events(*session);
     ConnectAndLogIn(*session);
     EXPECT_EQ(session->CountNew(), c.fresh);
@@ -141,7 +143,7 @@ TEST(Pop3Session, RefusalAtEachStepEndsTheSession) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakePop3Server server(c.script);
-    auto session = MakeSession(server.Port());
+    auto session = MakeLocalSession(server.Port());
     SessionEvents events(*session);
     session->Connect();
     c.act(*session);
@@ -160,7 +162,7 @@ TEST(Pop3Session, StatusLineSplitAcrossReadsIsOneReply) {
                          ServerChunks({"+", "OK\r\n"}), Client("PASS secret\r\n"), Server("+OK\r\n"),
                          Client("STAT\r\n"), ServerChunks({"+OK 12 3", "4567\r\n"}), Client("LAST\r\n"),
                          ServerChunks({"-ER", "R what\r\n"})});
-  auto session = MakeSession(server.Port());
+  auto session = MakeLocalSession(server.Port());
   SessionEvents events(*session);
   ConnectAndLogIn(*session);
   EXPECT_EQ(session->CountNew(), 0u);
@@ -181,7 +183,7 @@ TEST(Pop3Session, TopReplyCutAtEveryOffsetIsReturnedWhole) {
     SCOPED_TRACE("cut at " + std::to_string(cut));
     FakePop3Server server(LoggedIn({Client("TOP 1 0\r\n"), ServerChunks({reply.substr(0, cut), reply.substr(cut)},
                                                                         std::chrono::milliseconds(15))}));
-    auto session = MakeSession(server.Port());
+    auto session = MakeLocalSession(server.Port());
     ConnectAndLogIn(*session);
     EXPECT_EQ(session->RetrieveHeaders(1), block);
     session.reset();
@@ -192,7 +194,7 @@ TEST(Pop3Session, TopReplyCutAtEveryOffsetIsReturnedWhole) {
 TEST(Pop3Session, TopBlockOverManyChunksAndEmptyBlock) {
   FakePop3Server server(LoggedIn({Client("TOP 1 0\r\n"), ServerChunks({"+OK 4 octets\r\nA: 1\r\n", "B: 2\r\n\r", "\n.", "\r\n"}),
                                   Client("TOP 2 0\r\n"), Server("+OK\r\n.\r\n")}));
-  auto session = MakeSession(server.Port());
+  auto session = MakeLocalSession(server.Port());
   ConnectAndLogIn(*session);
   EXPECT_EQ(session->RetrieveHeaders(1), "A: 1\r\nB: 2\r\n\r\n.\r\n");
   EXPECT_EQ(session->RetrieveHeaders(2), ".\r\n");
@@ -232,7 +234,7 @@ TEST(Pop3Session, SilenceAndClosedConnectionEndTheOperation) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakePop3Server server(c.script);
-    auto session = MakeSession(server.Port());
+    auto session = MakeLocalSession(server.Port());
     session->ReplyTimeoutMs = 500;
     SessionEvents events(*session);
     session->Connect();
@@ -246,7 +248,7 @@ TEST(Pop3Session, SilenceAndClosedConnectionEndTheOperation) {
 TEST(Pop3Session, EventPumpRunsWhileWaiting) {
   FakePop3Server server({Silence(std::chrono::milliseconds(700)), Server("+OK late\r\n")});
   int pumped = 0;
-  auto session = MakeSession(server.Port(), [&] { ++pumped; });
+  auto session = MakeLocalSession(server.Port(), {.pump = [&] { ++pumped; }});
   session->Connect();
   EXPECT_TRUE(session->Connected());
   EXPECT_GE(pumped, 2);
@@ -255,7 +257,7 @@ TEST(Pop3Session, EventPumpRunsWhileWaiting) {
 }
 
 TEST(Pop3Session, CommandsNeedAConnection) {
-  auto session = MakeSession(1);
+  auto session = MakeLocalSession(1);
   SessionEvents events(*session);
   struct Case {
     const char* name;
@@ -279,12 +281,9 @@ TEST(Pop3Session, CommandsNeedAConnection) {
 }
 
 TEST(Pop3Session, ConnectionThatCannotOpenLeavesSessionClosedSilently) {
-  const int closedPort = [] {
-    FakePop3Server server({});
-    return server.Port();
-  }();
+  const ClosedPort closed;
   for (const std::string host : {"", "127.0.0.1"}) {
-    auto session = MakeSession(closedPort);
+    auto session = MakeLocalSession(closed.Port());
     session->Host = host;
     SessionEvents events(*session);
     session->Connect();

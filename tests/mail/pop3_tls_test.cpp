@@ -13,10 +13,11 @@
 #include "mail/mail_error.h"
 #include "mail/pop3_session.h"
 #include "platform/cp1251.h"
-#include "platform/posix_tcp_client.h"
 #include "tests/mail/session_events.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/fake_pop3_server.h"
+#include "tests/support/local_session.h"
 #include "tests/support/test_certificates.h"
 
 namespace {
@@ -57,17 +58,7 @@ std::unique_ptr<DovecotServer> StartDovecot(const CertificateFiles& files) {
 
 std::unique_ptr<TKelPOP> MakeSession(const std::string& host, int port, Security security,
                                      const std::string& pin = {}) {
-  auto connection = std::make_unique<platform::PosixTcpClient>();
-  connection->ConnectTimeoutMs = 10000;
-  auto session = std::make_unique<TKelPOP>(std::move(connection), platform::EventPump());
-  session->Host = host;
-  session->Port = std::to_string(port);
-  session->Security = security;
-  session->CertSha256 = pin;
-  session->UserId = "bob";
-  session->Passwd = "secret";
-  session->ReplyTimeoutMs = 20000;
-  return session;
+  return MakeLocalSession(port, {.host = host, .security = security, .pin = pin});
 }
 
 // For each of the first `count` logins in the server's log: "TLS" when it came
@@ -244,11 +235,8 @@ TEST(Pop3Stls, RefusalOrAFailedHandshakeEndsTheSessionBeforeTheLogin) {
 }
 
 TEST(Pop3Stls, ARefusedOpenIsReportedInConnectErrorText) {
-  const int closedPort = [] {
-    FakePop3Server server({});
-    return server.Port();
-  }();
-  auto session = MakeSession("127.0.0.1", closedPort, Security::Tls);
+  const ClosedPort closed;
+  auto session = MakeSession("127.0.0.1", closed.Port(), Security::Tls);
   session->Connect();
   EXPECT_FALSE(session->Connected());
   EXPECT_THAT(session->ConnectErrorText(), StartsWith("127.0.0.1: "));

@@ -9,6 +9,7 @@
 #include "platform/posix_tcp_client.h"
 #include "tests/mail/session_events.h"
 #include "tests/support/fake_pop3_server.h"
+#include "tests/support/local_session.h"
 
 namespace {
 
@@ -19,11 +20,7 @@ using ::testing::ElementsAreArray;
 using text::operator""_cp1251;
 
 std::unique_ptr<TKelPOP> LoggedInSession(FakePop3Server& server) {
-  auto session = std::make_unique<TKelPOP>(std::make_unique<platform::PosixTcpClient>(), platform::EventPump());
-  session->Host = "127.0.0.1";
-  session->Port = std::to_string(server.Port());
-  session->UserId = "bob";
-  session->Passwd = "pw";
+  auto session = MakeLocalSession(server.Port(), {.password = "pw"});
   session->Connect();
   EXPECT_TRUE(session->Login());
   return session;

@@ -1,25 +1,12 @@
-// A session for bob (password "secret") at a scripted server on 127.0.0.1,
-// and the script of the greeting and login that server plays first.
+// The greeting and login a scripted server plays first, for bob with the
+// password "secret": the account a MakeLocalSession session logs in with.
 #pragma once
 
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "mail/pop3_session.h"
-#include "platform/posix_tcp_client.h"
 #include "tests/support/fake_pop3_server.h"
 
 namespace testsupport {
-
-inline std::unique_ptr<mail::TKelPOP> MakeSession(int port, platform::EventPump pump = {}) {
-  auto session = std::make_unique<mail::TKelPOP>(std::make_unique<platform::PosixTcpClient>(), std::move(pump));
-  session->Host = "127.0.0.1";
-  session->Port = std::to_string(port);
-  session->UserId = "bob";
-  session->Passwd = "secret";
-  return session;
-}
 
 inline std::vector<Step> LoggedIn(std::vector<Step> rest) {
   std::vector<Step> script = {Server("+OK POP3 ready\r\n"), Client("USER bob\r\n"), Server("+OK\r\n"),

@@ -6,10 +6,10 @@
 #include "mail/mail_error.h"
 #include "mail/pop3_session.h"
 #include "platform/cp1251.h"
-#include "platform/posix_tcp_client.h"
 #include "tests/mail/scripted_session.h"
 #include "tests/mail/session_events.h"
 #include "tests/support/fake_pop3_server.h"
+#include "tests/support/local_session.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ TEST(UniqueIds, ListsAsTheServerSendsThemAndTheSessionStaysOpen) {
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakePop3Server server(LoggedIn({Client("UIDL\r\n"), c.reply, Client("QUIT\r\n"), Server("+OK\r\n")}));
-    auto session = MakeSession(server.Port());
+    auto session = MakeLocalSession(server.Port());
     SessionEvents events(*session);
     session->Connect();
     ASSERT_TRUE(session->Login());
@@ -53,7 +53,7 @@ TEST(UniqueIds, ListsAsTheServerSendsThemAndTheSessionStaysOpen) {
 
 TEST(UniqueIds, ADroppedConnectionEndsTheSessionWithNothing) {
   FakePop3Server server(LoggedIn({Client("UIDL\r\n"), Server("+OK\r\n1 a\r\n"), Drop()}));
-  auto session = MakeSession(server.Port());
+  auto session = MakeLocalSession(server.Port());
   SessionEvents events(*session);
   session->Connect();
   ASSERT_TRUE(session->Login());
@@ -64,7 +64,7 @@ TEST(UniqueIds, ADroppedConnectionEndsTheSessionWithNothing) {
 }
 
 TEST(UniqueIds, WithoutAConnectionRaises) {
-  auto session = MakeSession(1);
+  auto session = MakeLocalSession(1);
   EXPECT_THROW(session->UniqueIds(), mail::MailError);
 }
 

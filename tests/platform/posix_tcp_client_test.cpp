@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/cp1251.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/fake_pop3_server.h"
 
 namespace {
@@ -37,16 +38,13 @@ TEST(PosixTcpClient, OpensByNameAndByAddressAndNotifies) {
 }
 
 TEST(PosixTcpClient, FailuresToOpenAreConnectErrors) {
-  const int closedPort = [] {
-    FakePop3Server server({});
-    return server.Port();
-  }();
+  const ClosedPort closed;
   struct Case {
     const char* name;
     std::string address, host;
     int port;
   } cases[] = {
-      {"refused", "127.0.0.1", "", closedPort},
+      {"refused", "127.0.0.1", "", closed.Port()},
       {"no host", "", "", 110},
       {"unknown name", "", "no-such-host.invalid", 110},
       {"port out of range", "127.0.0.1", "", 70000},

@@ -1,7 +1,5 @@
 #include "tests/support/dovecot_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -16,6 +14,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include "tests/support/closed_port.h"
+#include "tests/support/loopback.h"
+
 namespace fs = std::filesystem;
 
 namespace testsupport {
@@ -25,24 +26,9 @@ namespace {
 // Dovecot refuses to serve mail as root; install-deps creates this user.
 constexpr const char* kMailUser = "tessaro-mail";
 
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
-
 bool Accepts(int port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const sockaddr_in address = LoopbackAddress(port);
   const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   ::close(fd);
   return ok;
@@ -82,11 +68,7 @@ DovecotServer::DovecotServer(std::vector<MailboxUser> users, std::optional<Dovec
     mailUid_ = ::geteuid();
     mailGid_ = ::getegid();
   }
-  port_ = FreePort();
-  if (tls) {
-    do securePort_ = FreePort();
-    while (securePort_ == port_);
-  }
+  ChoosePorts(tls.has_value());
   WriteConfiguration(users, tls);
   for (const auto& user : users) WriteMaildir(user);
   Start();
@@ -102,6 +84,16 @@ DovecotServer::~DovecotServer() {
   }
   std::error_code ignored;
   fs::remove_all(root_, ignored);
+}
+
+// Dovecot binds its ports itself, so they are given back before it starts;
+// taken together, the two cannot be the same.
+void DovecotServer::ChoosePorts(bool secure) {
+  const ClosedPort plain;
+  std::optional<ClosedPort> tls;
+  if (secure) tls.emplace();
+  port_ = plain.Port();
+  securePort_ = tls ? tls->Port() : 0;
 }
 
 void DovecotServer::WriteConfiguration(const std::vector<MailboxUser>& users, const std::optional<DovecotTls>& tls) {

@@ -40,6 +40,7 @@ class DovecotServer {
   void Deliver(const std::string& user, const std::string& message);
 
  private:
+  void ChoosePorts(bool secure);
   void WriteConfiguration(const std::vector<MailboxUser>& users, const std::optional<DovecotTls>& tls);
   void WriteMaildir(const MailboxUser& user);
   void Start();

@@ -1,6 +1,5 @@
 #include "tests/support/fake_pop3_server.h"
 
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -8,6 +7,8 @@
 #include <unistd.h>
 
 #include <stdexcept>
+
+#include "tests/support/loopback.h"
 
 namespace testsupport {
 
@@ -48,14 +49,8 @@ Step Drop() { return {Step::Kind::kDrop, {}, {}, milliseconds(0)}; }
 
 FakePop3Server::FakePop3Server(std::vector<Step> script) : script_(std::move(script)) {
   listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 4) != 0 ||
-      ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-    throw std::runtime_error("fake POP3 server: cannot listen on 127.0.0.1");
-  port_ = ntohs(address.sin_port);
+  port_ = BindToLoopback(listener_);
+  if (::listen(listener_, 4) != 0) throw std::runtime_error("fake POP3 server: cannot listen on 127.0.0.1");
   thread_ = std::thread([this] { Run(); });
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/closed_port.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/fake_pop3_server.h"
 #include "tests/support/run_program.h"
@@ -36,12 +37,6 @@ std::vector<Step> LoggedIn(std::vector<Step> rest) {
   return script;
 }
 
-// A port on which nobody listens: one taken and given back at once.
-int ClosedPort() {
-  FakePop3Server server({Drop()});
-  return server.Port();
-}
-
 struct Failure {
   const char* name;
   // The peer for one run, kept alive for the run; answers its port.
@@ -54,7 +49,11 @@ const Failure kFailures[] = {
        dovecot = std::make_unique<DovecotServer>(std::vector<MailboxUser>{{"bob", "the-right-one", {}}});
        return dovecot->Port();
      }},
-    {"connection refused", [](auto&, auto&) { return ClosedPort(); }},
+    {"connection refused",
+     [](auto&, auto&) {
+       static const ClosedPort closed;  // held for the whole program, so every run finds it refused
+       return closed.Port();
+     }},
     {"server closes in the middle of the pass",
      [](auto&, std::unique_ptr<FakePop3Server>& fake) {
        fake = std::make_unique<FakePop3Server>(LoggedIn({Drop()}));

@@ -13,8 +13,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "tests/support/closed_port.h"
 #include "tests/support/dovecot_server.h"
-#include "tests/support/fake_pop3_server.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -116,17 +116,14 @@ TEST(TessaroCheck, WithoutLastNewIsWhatNoCompletePassHasSeen) {
 
 TEST(TessaroCheck, FailuresEndWithTheirExitStatusAndStatusText) {
   DovecotServer server({MailboxUser{"bob", "secret", {}}});
-  const int closedPort = [] {
-    FakePop3Server listener({});
-    return listener.Port();
-  }();
+  const ClosedPort closed;
   struct Case {
     const char* name;
     ProgramResult result;
     int status;
     std::string err;
   } cases[] = {
-      {"nothing listens", Check(closedPort, "bob", "secret"), 2, "Ошибка при подключени к серверу: 127.0.0.1\n"},
+      {"nothing listens", Check(closed.Port(), "bob", "secret"), 2, "Ошибка при подключени к серверу: 127.0.0.1\n"},
       {"wrong password", Check(server.Port(), "bob", "wrong"), 3, "Ошибка при входе под именем: bob\n"},
       {"wrong usage", RunProgram({TESSARO_CHECK_BINARY, "only-host"}), 64, ""},
   };
