@@ -7,11 +7,11 @@
 #include <QSessionManager>
 #include <QTranslator>
 
-#include "app/embedded_resources.h"
-#include "app/main_form.h"
-#include "app/main_form_services.h"
-#include "app/session_end_signals.h"
-#include "app/single_instance.h"
+#include "app/window/embedded_resources.h"
+#include "app/window/main_form.h"
+#include "app/window/main_form_services.h"
+#include "app/lifecycle/session_end_signals.h"
+#include "app/lifecycle/single_instance.h"
 #include "desktop/message_boxes.h"
 #include "platform/freed_memory.h"
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
+#include "app/window/main_form.h"
 #include "bench/large_messages.h"
 #include "bench/main_form_setup.h"
 #include "config/server.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
+#include "app/window/main_form.h"
 #include "config/server.h"
 
 namespace bench {

@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
+#include "app/window/main_form.h"
 #include "bench/main_form_setup.h"
 #include "tests/support/dovecot_server.h"
 

@@ -1,6 +1,6 @@
 // Saving and viewing attached files, the clean-up of the viewed copies, and
 // the hint that names an attachment.
-#include "app/attachment_commands.h"
+#include "app/attachments/attachment_commands.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/attachment_commands.h"
+#include "app/attachments/attachment_commands.h"
 #include "mail/message.h"
 #include "mail/pop3_session.h"
 #include "platform/posix_tcp_client.h"

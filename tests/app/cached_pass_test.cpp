@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/main_form.h"
+#include "app/window/main_form.h"
 #include "mail/pop3_session.h"
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dovecot_server.h"

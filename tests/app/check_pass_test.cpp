@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/busy_globe.h"
-#include "app/main_form.h"
-#include "app/message_view.h"
+#include "app/window/busy_globe.h"
+#include "app/window/main_form.h"
+#include "app/view/message_view.h"
 #include "desktop/busy_cursor.h"
-#include "app/new_mes_win.h"
+#include "app/notice/new_mes_win.h"
 #include "desktop/qor_status_bar.h"
 #include "mail/pop3_session.h"
 #include "platform/seen_ids_store.h"

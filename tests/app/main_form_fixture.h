@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/main_form.h"
+#include "app/window/main_form.h"
 #include "config/main_settings.h"
 #include "desktop/message_boxes.h"
 #include "desktop/qor_status_bar.h"

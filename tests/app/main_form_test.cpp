@@ -1,6 +1,6 @@
 // The main window's lifecycle: start-up, the toolbar and its hints, the tray
 // menu, hiding, closing, the exit command and the end of the session.
-#include "app/main_form.h"
+#include "app/window/main_form.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "app/about_box.h"
-#include "app/font_dialog.h"
-#include "app/message_view.h"
+#include "app/window/about_box.h"
+#include "app/window/font_dialog.h"
+#include "app/view/message_view.h"
 #include "desktop/qor_status_bar.h"
 #include "tests/app/main_form_fixture.h"
 

@@ -1,6 +1,6 @@
 // The cache of one pass's messages on its own: what it takes from the list,
 // by which key, and what it leaves behind.
-#include "app/message_cache.h"
+#include "app/pass/message_cache.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The message view: header rows, body, attachment list, the message hint,
 // word wrap, the splitter, and the list's mouse rules.
-#include "app/message_view.h"
+#include "app/view/message_view.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/notice_status_bar.h"
+#include "app/notice/notice_status_bar.h"
 #include "platform/cp1251.h"
 #include "tests/mail/fake_mime_database.h"
 #include "tests/support/qt_environment.h"

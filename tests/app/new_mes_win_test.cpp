@@ -1,4 +1,4 @@
-#include "app/new_mes_win.h"
+#include "app/notice/new_mes_win.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include <limits>
 #include <memory>
 
-#include "app/embedded_resources.h"
-#include "app/new_mail_notice.h"
+#include "app/window/embedded_resources.h"
+#include "app/notice/new_mail_notice.h"
 #include "tests/support/qt_environment.h"
 
 namespace {

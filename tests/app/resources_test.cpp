@@ -1,4 +1,4 @@
-#include "app/embedded_resources.h"
+#include "app/window/embedded_resources.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/session_end_signals.h"
+#include "app/lifecycle/session_end_signals.h"
 
 #include <gtest/gtest.h>
 

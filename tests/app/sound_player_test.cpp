@@ -1,4 +1,4 @@
-#include "app/sound_player.h"
+#include "app/notice/sound_player.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_form.h"
+#include "app/window/main_form.h"
 #include "desktop/qor_status_bar.h"
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dovecot_server.h"

@@ -16,6 +16,7 @@
 #include "platform/qt_mime_database.h"
 #include "tests/mail/recording_parse_context.h"
 #include "tests/support/pop3_replies.h"
+#include "tests/support/mime_fixtures.h"
 #include "tests/support/temp_files.h"
 #include "tools/message_json.h"
 
@@ -23,16 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-const fs::path kMimeDir = fs::path(TEST_DATA_DIR) / "mime";
-
-std::vector<fs::path> Fixtures() {
-  std::vector<fs::path> paths;
-  for (const auto& entry : fs::directory_iterator(kMimeDir))
-    if (entry.path().extension() == ".eml") paths.push_back(entry.path());
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
 
 // The size LIST reports counts every line as ending in CR LF; the fixtures
 // are written that way, so it is their size in bytes.
@@ -61,7 +52,7 @@ json Summary(const std::string& fixture, const platform::MimeDatabase& types) {
 }
 
 TEST(MimeGolden, EveryFixtureParsesToItsExpectedSummary) {
-  const auto fixtures = Fixtures();
+  const auto fixtures = testsupport::MimeFixtures();
   ASSERT_FALSE(fixtures.empty());
   const platform::QtMimeDatabase types;
   for (const auto& path : fixtures) {

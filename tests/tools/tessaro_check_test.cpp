@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/mime_fixtures.h"
 #include "tests/support/temp_files.h"
 
 #include <algorithm>
@@ -27,16 +28,6 @@ using namespace testsupport;
 using nlohmann::json;
 using ::testing::HasSubstr;
 
-const fs::path kMimeDir = fs::path(TEST_DATA_DIR) / "mime";
-
-std::vector<fs::path> Fixtures() {
-  std::vector<fs::path> paths;
-  for (const auto& entry : fs::directory_iterator(kMimeDir))
-    if (entry.path().extension() == ".eml") paths.push_back(entry.path());
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
 std::vector<json> JsonLines(const std::string& out) {
   std::vector<json> lines;
   std::istringstream in(out);
@@ -58,7 +49,7 @@ ProgramResult Check(int port, const std::string& user, const std::string& passwo
 }
 
 TEST(TessaroCheck, PrintsEveryFixtureAsItsExpectedSummary) {
-  const auto fixtures = Fixtures();
+  const auto fixtures = testsupport::MimeFixtures();
   ASSERT_FALSE(fixtures.empty());
   std::vector<std::string> messages;
   for (const auto& path : fixtures) messages.push_back(ReadFile(path));

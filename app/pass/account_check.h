@@ -1,0 +1,45 @@
+// What one account's check pass puts in the main window: its status texts,
+// the new mail it counts, and each message in the list (taken back from the
+// previous pass where messages are kept between passes, or fetched).
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "app/pass/login_report.h"
+#include "app/pass/message_cache.h"
+#include "config/server.h"
+#include "mail/message.h"
+
+namespace app {
+
+// What a whole pass over every account adds up.
+struct PassTally {
+  long long newCount = 0;
+  // Messages that could not be parsed, and the first such error.
+  int unparsedCount = 0;
+  QString firstParseError;
+};
+
+class AccountCheck : public LoginReport {
+ public:
+  AccountCheck(const PassDisplay& display, const config::TServer& account, mail::TKelMsgList& list,
+               MessageCache& cache, PassTally& tally);
+
+  void Counted(std::uint32_t count, std::uint32_t fresh) override;
+  bool Keeps(const std::string& uid) const override;
+  void Kept(std::uint32_t number, const std::string& uid) override;
+  void Fetched(mail::FetchedMessage fetched) override;
+  void DownloadsEnded() override;
+
+ private:
+  MessageCache::Key KeyOf(const std::string& uid) const;
+  void Add(MessageCache::Entry entry, const std::string& uid);
+
+  const config::TServer& account_;
+  mail::TKelMsgList& list_;
+  MessageCache& cache_;
+  PassTally& tally_;
+};
+
+}  // namespace app
