@@ -4,10 +4,10 @@
 // retrieval, beyond what the input itself holds, as a multiple of its size.
 #include <benchmark/benchmark.h>
 
-#include <fstream>
 #include <string>
 
 #include "bench/large_messages.h"
+#include "bench/peak_memory.h"
 #include "mail/pop3_session.h"
 #include "platform/posix_tcp_client.h"
 #include "platform/throttled_event_pump.h"
@@ -18,15 +18,8 @@
 
 namespace {
 
-long ReadStatusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind(field, 0) == 0) return std::stol(line.substr(line.find(':') + 1));
-  return 0;
-}
-
-// Resets the peak resident set to the current one.
-void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+using bench::ReadStatusKiB;
+using bench::ResetPeak;
 
 std::deque<std::string> Replies(const std::string& reply, std::size_t size) {
   return {"+OK\r\n", "+OK\r\n", "+OK 1 " + std::to_string(size) + "\r\n", reply};

@@ -101,25 +101,31 @@ void BodyParser::ParsePlainText(Lines& body, const std::string& encoding) {
 }
 
 // Each "begin" ... "end" block leaves the body and becomes a decoded file; a
-// block without its "end" line is dropped with the rest of the body.
+// block without its "end" line is dropped with the rest of the body. One walk
+// over the body: the lines that stay move up once, each search goes on from
+// where the last block ended.
 void BodyParser::ExtractUuencodedFiles(Lines& body) {
+  std::size_t kept = 0;  // body[0, kept) stays
+  std::size_t next = 0;  // the first line not looked at yet
   std::size_t begin = 0;
   std::string fileName;
-  while (FindUUBegin(body, begin, fileName)) {
+  const auto keepUpTo = [&](std::size_t end) {
+    for (; next < end; ++next, ++kept)
+      if (kept != next) body[kept] = std::move(body[next]);
+  };
+  while (FindUUBeginFrom(body, next, begin, fileName)) {
+    keepUpTo(begin);
     Lines encoded;
-    std::size_t at = begin;
-    for (; at < body.size(); ++at) {
-      if (IsEndLine(body[at])) break;
-      if (!body[at].empty()) encoded.push_back(std::move(body[at]));
-    }
-    const bool ended = at < body.size();
-    body.erase(body.begin() + static_cast<std::ptrdiff_t>(begin),
-               ended ? body.begin() + static_cast<std::ptrdiff_t>(at) + 1 : body.end());
-    if (!ended) break;
+    for (; next < body.size() && !IsEndLine(body[next]); ++next)
+      if (!body[next].empty()) encoded.push_back(std::move(body[next]));
+    if (next == body.size()) break;
+    ++next;  // the "end" line
     TAttachedFile& item = message_.AttachedFiles.Add(DecodeHeaderText(fileName, message_.Charset));
     item.EncodedLines = std::move(encoded);
     DecodeUUFile(context_, item);
   }
+  keepUpTo(body.size());  // nothing after a block without its end
+  body.resize(kept);
 }
 
 void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::string& encoding) {

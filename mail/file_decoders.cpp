@@ -213,8 +213,12 @@ void DecodeUUFile(ParseContext& context, TAttachedFile& item) {
 }
 
 bool FindUUBegin(const Lines& lines, std::size_t& index, std::string& name) {
+  return FindUUBeginFrom(lines, 0, index, name);
+}
+
+bool FindUUBeginFrom(const Lines& lines, std::size_t from, std::size_t& index, std::string& name) {
   if (lines.empty()) return false;
-  for (index = 0; index < lines.size(); ++index) {
+  for (index = from; index < lines.size(); ++index) {
     if (!IsUUBegin(lines[index])) continue;
     name = lines[index].substr(10, 64);
     return true;

@@ -18,5 +18,7 @@ void DecodeUUFile(ParseContext& context, TAttachedFile& item);
 
 // The first uuencode "begin" line: its index and the file name it gives.
 bool FindUUBegin(const Lines& lines, std::size_t& index, std::string& name);
+// The same from line `from` on; `index` is the line count when there is none.
+bool FindUUBeginFrom(const Lines& lines, std::size_t from, std::size_t& index, std::string& name);
 
 }  // namespace mail

@@ -62,7 +62,7 @@ void MailboxPass::CheckMailbox() {
 // previous complete pass did not see, provided UIDL gave them all.
 std::uint32_t MailboxPass::CountNewMail() {
   const std::uint32_t byLast = session_.CountNew();
-  if (session_.Connected() && (session_.LastRefused() || options_.keepsMessages)) ids_ = session_.UniqueIds();
+  if (session_.Connected() && (session_.LastRefused() || options_.keepsMessages)) ids_ = IdsOfMailbox(session_.UniqueIds(), session_.MsgCount());
   newMailByIds_ = session_.LastRefused() && ids_ && IdsCoverMailbox(*ids_, session_.MsgCount());
   if (ids_ && options_.keepsMessages)
     for (const auto& [number, id] : *ids_) idByNumber_.insert_or_assign(number, id);
@@ -71,10 +71,12 @@ std::uint32_t MailboxPass::CountNewMail() {
 
 void MailboxPass::Download() {
   const std::uint32_t count = session_.MsgCount();
-  std::vector<std::uint32_t> toFetch;
-  for (std::uint32_t number = 1; number <= count; ++number)
-    if (!observer_.Keeps(IdOf(number))) toFetch.push_back(number);
-  if (options_.sendAhead) session_.SendAhead(std::move(toFetch));
+  if (options_.sendAhead) {
+    CommandPlan toFetch;
+    for (std::uint32_t number = 1; number <= count; ++number)
+      if (!observer_.Keeps(IdOf(number))) toFetch.Add(number);
+    session_.SendAhead(std::move(toFetch));
+  }
   for (std::uint32_t number = 1; number <= count; ++number) {
     std::string id = IdOf(number);
     if (observer_.Keeps(id)) observer_.Kept(number, id);

@@ -1,6 +1,14 @@
 #include "mail/new_mail_count.h"
 
+#include <unordered_set>
+
 namespace mail {
+
+UniqueIdList IdsOfMailbox(UniqueIdList ids, std::uint32_t msgCount) {
+  std::unordered_set<std::uint32_t> listed;
+  std::erase_if(ids, [&](const auto& id) { return id.first > msgCount || !listed.insert(id.first).second; });
+  return ids;
+}
 
 bool IdsCoverMailbox(const UniqueIdList& ids, std::uint32_t msgCount) { return !ids.empty() || msgCount == 0; }
 

@@ -14,6 +14,11 @@ namespace mail {
 using UniqueIdList = std::vector<std::pair<std::uint32_t, std::string>>;
 using SeenIds = std::set<std::string>;
 
+// The ids UIDL gave for the messages STAT counted: a line for a number beyond
+// `msgCount`, or for a number listed already, is a server's error and is
+// dropped, so no more ids are counted or kept than there are messages.
+UniqueIdList IdsOfMailbox(UniqueIdList ids, std::uint32_t msgCount);
+
 // Ids tell new mail only when the server gave them for the whole mailbox:
 // an empty list for a mailbox that is not empty means UIDL was refused.
 bool IdsCoverMailbox(const UniqueIdList& ids, std::uint32_t msgCount);

@@ -35,16 +35,11 @@ bool ListsPipelining(const std::string& reply) {
 
 }  // namespace
 
-void TKelPOP::SendAhead(std::vector<std::uint32_t> numbers) {
-  if (!connected_ || numbers.empty()) return;
+void TKelPOP::SendAhead(CommandPlan plan) {
+  if (!connected_ || plan.Empty()) return;
   if (!capabilitiesAsked_) AskCapabilities();
   if (!pipelining_) return;
-  for (const std::uint32_t n : numbers) {
-    const std::string number = std::to_string(n);
-    planned_.push_back("LIST " + number + "\r\n");
-    planned_.push_back("RETR " + number + "\r\n");
-    planned_.push_back("TOP " + number + " 0\r\n");
-  }
+  planned_ = std::move(plan);
   WriteAhead();
 }
 
@@ -73,9 +68,7 @@ bool TKelPOP::TakePlanned(const std::string& command) {
   if (sent != sent_.end()) {
     DiscardReplies(static_cast<std::size_t>(sent - sent_.begin()));
   } else {
-    const auto planned = std::find(planned_.begin(), planned_.end(), command);
-    if (planned == planned_.end()) return false;
-    planned_.erase(planned_.begin(), planned);
+    if (!planned_.SkipTo(command)) return false;
     DiscardReplies(sent_.size());
     WriteAhead();
   }
@@ -88,12 +81,11 @@ bool TKelPOP::TakePlanned(const std::string& command) {
 // Tops the window up in one write once half of it has been answered, so the
 // commands go out in a few packets rather than one each.
 void TKelPOP::WriteAhead() {
-  if (planned_.empty() || sent_.size() > kWindow / 2 || !connected_) return;
+  if (planned_.Empty() || sent_.size() > kWindow / 2 || !connected_) return;
   std::string batch;
-  while (sent_.size() < kWindow && !planned_.empty()) {
-    batch += planned_.front();
-    sent_.push_back(std::move(planned_.front()));
-    planned_.pop_front();
+  while (sent_.size() < kWindow && !planned_.Empty()) {
+    sent_.push_back(planned_.TakeFront());
+    batch += sent_.back();
   }
   Write(batch);
 }
@@ -114,7 +106,7 @@ void TKelPOP::DiscardReplies(std::size_t count) {
 // A command off the plan ends it: what was not written is forgotten, and the
 // replies already owed are read first, so the next reply is the command's own.
 void TKelPOP::AbandonPlan() {
-  planned_.clear();
+  planned_.Clear();
   DiscardReplies(sent_.size());
 }
 

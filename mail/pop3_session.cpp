@@ -233,7 +233,7 @@ auto TKelPOP::OnConnection(Operation operation) {
 // simply read next. Any other command first settles what is still owed.
 void TKelPOP::SendCommand(const std::string& command) {
   if (TakePlanned(command)) return;
-  if (!sent_.empty() || !planned_.empty()) {
+  if (!sent_.empty() || !planned_.Empty()) {
     AbandonPlan();
     if (!connected_) return;  // reading the replies still owed ended the session
   }
@@ -346,7 +346,7 @@ void TKelPOP::CloseConnection() {
   connected_ = false;
   pipelining_ = false;
   capabilitiesAsked_ = false;
-  planned_.clear();
+  planned_.Clear();
   sent_.clear();
   surplus_.clear();
 }

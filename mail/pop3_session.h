@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "mail/attached_files.h"
+#include "mail/command_plan.h"
 #include "mail/lines.h"
 #include "mail/message.h"
 #include "mail/message_lines.h"
@@ -136,7 +137,8 @@ class TKelPOP : private ParseContext {
   // its CAPA reply (asked once per session), their LIST, RETR and TOP commands
   // are sent ahead within a window and the later calls only read the replies;
   // otherwise nothing changes. Commands, results and events stay the same.
-  void SendAhead(std::vector<std::uint32_t> numbers);
+  // A later call replaces what is planned and not yet written.
+  void SendAhead(CommandPlan plan);
   bool Pipelining() const { return pipelining_; }
   void DeleteMsg(std::uint32_t n);
   void Quit();
@@ -209,7 +211,7 @@ class TKelPOP : private ParseContext {
   bool lastRefused_ = false;
   bool pipelining_ = false;
   bool capabilitiesAsked_ = false;
-  std::deque<std::string> planned_;  // commands to send ahead, not yet written
+  CommandPlan planned_;              // commands to send ahead, not yet written
   std::deque<std::string> sent_;     // written ahead, replies not yet read
   std::string surplus_;              // received beyond the reply being read
 };

@@ -31,6 +31,21 @@ TEST(NewMailCount, SeenSetBecomesExactlyTheCurrentIds) {
   EXPECT_EQ(mail::SeenAfterPass({}), SeenIds{});
 }
 
+TEST(NewMailCount, OnlyTheFirstIdOfEachCountedMessageIsKept) {
+  struct Case {
+    const char* name;
+    UniqueIdList ids;
+    std::uint32_t msgCount;
+    UniqueIdList kept;
+  } cases[] = {
+      {"a well-behaved server", {{1, "a"}, {2, "b"}}, 2, {{1, "a"}, {2, "b"}}},
+      {"numbers beyond STAT's count", {{1, "a"}, {2, "b"}, {1000000, "z"}}, 1, {{1, "a"}}},
+      {"a number listed again", {{1, "a"}, {1, "b"}, {2, "c"}, {1, "d"}}, 2, {{1, "a"}, {2, "c"}}},
+      {"an empty mailbox keeps nothing", {{1, "a"}}, 0, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(mail::IdsOfMailbox(c.ids, c.msgCount), c.kept) << c.name;
+}
+
 TEST(NewMailCount, AnEmptyListCoversOnlyAnEmptyMailbox) {
   EXPECT_TRUE(mail::IdsCoverMailbox({}, 0));
   EXPECT_FALSE(mail::IdsCoverMailbox({}, 3));

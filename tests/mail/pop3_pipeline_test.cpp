@@ -60,12 +60,16 @@ struct PassLog {
 class LoggedPass : public mail::PassObserver {
  public:
   LoggedPass(PassLog& log, const TKelPOP& session) : log_(log), session_(session) {}
-  void Counted(std::uint32_t count, std::uint32_t) override { count_ = count; }
+  void Counted(std::uint32_t count, std::uint32_t fresh) override {
+    count_ = count;
+    fresh_ = fresh;
+  }
   void Fetched(mail::FetchedMessage fetched) override {
     pipelined_ = pipelined_ || session_.Pipelining();
     if (fetched.topHeadersRead) log_.Add(fetched.number, fetched.size, *fetched.message, fetched.topHeaders);
   }
   std::uint32_t count_ = 0;
+  std::uint32_t fresh_ = 0;
   bool pipelined_ = false;
 
  private:
@@ -176,6 +180,42 @@ TEST(Pop3Pipeline, PassGivesTheSameMessagesAndEventsWithAndWithoutPipelining) {
                           "top " + Headers(2) + ".\r\n", "before 3", "progress 100", "after",
                           "3 size 100000 from a@b subject message 3", "text line of 3", "text .dotted",
                           "top " + Headers(3) + ".\r\n", "quit"));
+}
+
+// A server that claims millions of messages gets one window of commands
+// ahead; the first refused RETR ends the pass.
+TEST(Pop3Pipeline, MailboxThatClaimsMillionsOfMessagesGetsOneWindowAhead) {
+  constexpr std::uint32_t kClaimed = 4000000;
+  std::string window;
+  for (std::uint32_t n = 1; n <= 34; ++n) window += Commands(n);
+  window.resize(window.rfind("RETR 34"));
+  FakePop3Server server(Append(PassStart(kCapaPipelining, kClaimed),
+                               {Client(window), Server(Replies(1) + "-ERR no such message\r\n-ERR no such message\r\n")}));
+  const PassLog log = RunPass(server.Port(), kClaimed, true);
+  EXPECT_THAT(server.Finish(), IsEmpty());
+  EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), "after"), 1);
+}
+
+// UIDL lines for numbers STAT did not count, or listed twice, are neither new
+// mail nor kept as seen.
+TEST(Pop3Pipeline, UidlLinesBeyondTheCountedMessagesAreNeitherNewNorSeen) {
+  FakePop3Server server(Append(kLoggedIn, {Client("STAT\r\n"), Server("+OK 1 3000\r\n"), Client("LAST\r\n"),
+                                           Server("-ERR unknown command\r\n"), Client("UIDL\r\n"),
+                                           Server("+OK\r\n1 a\r\n2 b\r\n1 c\r\n1000000 d\r\n.\r\n"),
+                                           Client("CAPA\r\n"), Server("-ERR unknown command\r\n"),
+                                           Client("LIST 1\r\n"), Server(ListReply(1)), Client("RETR 1\r\n"),
+                                           Server(RetrReply(1)), Client("TOP 1 0\r\n"), Server(TopReply(1)),
+                                           Client("QUIT\r\n"), Server("+OK bye\r\n")}));
+  auto session = MakeSession(server.Port());
+  PassLog log(*session);
+  LoggedPass observer(log, *session);
+  const TempDir state;
+  platform::FileSeenIdsStore seenIds(state.Path().string());
+  mail::MailboxPass pass(*session, seenIds, observer, {});
+  EXPECT_EQ(pass.Run(), mail::PassStage::LoggedIn);
+  EXPECT_THAT(server.Finish(), IsEmpty());
+  EXPECT_EQ(observer.fresh_, 1u);
+  EXPECT_EQ(seenIds.Load({"127.0.0.1", server.Port(), "bob"}), (mail::SeenIds{"a"}));
 }
 
 // 40 messages are 120 commands, more than go ahead at once: each is still
