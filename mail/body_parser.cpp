@@ -45,7 +45,14 @@ std::string Unquote(std::string name) {
 }
 
 // Lines joined with line breaks and cut again, so decoded breaks become lines.
-Lines Recut(const Lines& lines) { return CutLines(JoinLines(lines)); }
+// Lines that hold no break would come back as they are, so they stay.
+Lines Recut(Lines lines) {
+  const auto holdsBreak = [](const std::string& line) { return line.find_first_of("\r\n") != std::string::npos; };
+  if (std::none_of(lines.begin(), lines.end(), holdsBreak)) return lines;
+  const std::string joined = JoinLines(lines);
+  Lines().swap(lines);  // the joined text holds it all now
+  return CutLines(joined);
+}
 
 class BodyParser {
  public:
@@ -97,7 +104,7 @@ void BodyParser::ParsePlainText(Lines& body, const std::string& encoding) {
   if (encoding == "BASE64") DecodeBase64Lines(body, context_.EventPump());
   else if (encoding == "QUOTED-PRINTABLE") DecodeQPLines(body, context_.EventPump());
   ConvertLinesCharset(body, message_.Charset);
-  message_.Text = Recut(body);
+  message_.Text = Recut(std::move(body));
 }
 
 // Each "begin" ... "end" block leaves the body and becomes a decoded file; a
