@@ -17,6 +17,8 @@ namespace mail {
 namespace {
 
 constexpr std::string_view kDefaultContentType = "application/octet-stream";
+// The name of a file that came without one.
+std::string UnnamedFileName() { return std::string("БезИмени"_cp1251); }
 
 const std::string& DataOrRaise(const std::optional<std::string>& data) {
   if (!data) throw MailError(std::string("Ошибочная операция."_cp1251));
@@ -113,6 +115,8 @@ std::string FileNameOf(const std::string& name) {
 
 std::string SafeFileNameOf(const std::string& name) {
   std::string safe = FileNameOf(name);
+  safe.erase(0, safe.find_first_not_of('.'));
+  if (safe.empty()) return UnnamedFileName();
   std::replace_if(safe.begin(), safe.end(), IsControl, '_');
   if (!safe.empty() && safe.front() == '-') safe.front() = '_';
   return Shortened(safe);
@@ -129,7 +133,7 @@ std::string ExtensionOfContentType(const platform::MimeDatabase& mimeDatabase, c
 }
 
 std::string UnnamedPartName(const platform::MimeDatabase& mimeDatabase, int number, const std::string& mediaType) {
-  return std::string("БезИмени"_cp1251) + std::to_string(number) + ExtensionOfContentType(mimeDatabase, mediaType);
+  return UnnamedFileName() + std::to_string(number) + ExtensionOfContentType(mimeDatabase, mediaType);
 }
 
 }  // namespace mail

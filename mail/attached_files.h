@@ -53,10 +53,11 @@ class TAttachedFiles {
 // to its first NUL byte as a path would be. "." and ".." name no file and give "".
 std::string FileNameOf(const std::string& name);
 
-// FileNameOf(name) made fit to propose as a file name in any folder: control
-// characters become "_", so does a leading "-" (it would read as an option),
-// and the name is cut to what a file system takes (255 bytes in UTF-8),
-// keeping a short extension.
+// FileNameOf(name) made fit to propose as a file name in any folder: leading
+// dots go (a hidden name would not show in the dialog's list; nothing left
+// gives "БезИмени"), control characters become "_", so does a leading "-"
+// (it would read as an option), and the name is cut to what a file system
+// takes (255 bytes in UTF-8), keeping a short extension.
 std::string SafeFileNameOf(const std::string& name);
 
 // The extension of FileNameOf(name), from its last "." on, dot included; "" without one.

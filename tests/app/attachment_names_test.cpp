@@ -52,6 +52,10 @@ const HostileName kHostileNames[] = {
     {"300 Cyrillic letters", std::string(300, '\xFF') + ".doc", ""},
     {"300 byte extension", "a." + std::string(300, 'e'), ""},
     {"leading dash", "-rf", ""},
+    {"hidden file", ".bash_profile", ""},
+    {"dots only", "...", ""},
+    {"dot before a dash", ".-rf", ""},
+    {"koi8-r hidden file in filename=", "", "Content-Disposition: attachment; filename=\"=?koi8-r?Q?=2Eprofile?=\""},
     {"windows-1251 parent folders in name=",
      "", "Content-Type: application/octet-stream; name=\"=?windows-1251?B?Li4vLi4vLmJhc2hyYw==?=\""},
     {"windows-1251 absolute path in filename=",
@@ -134,6 +138,8 @@ TEST_P(AttachmentNames, SaveProposesAPlainNameAndViewWritesOnlyItsOwnPrivateFile
   EXPECT_NE(proposed, ".");
   EXPECT_NE(proposed, "..");
   EXPECT_FALSE(proposed.startsWith('-')) << proposed.toStdString();
+  EXPECT_FALSE(proposed.startsWith('.')) << proposed.toStdString();
+  EXPECT_FALSE(proposed.isEmpty());
   EXPECT_LE(proposed.toUtf8().size(), 255);
   const auto control = [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; };
   EXPECT_TRUE(std::none_of(proposed.begin(), proposed.end(), control)) << proposed.toStdString();

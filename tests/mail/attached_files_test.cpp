@@ -106,6 +106,22 @@ TEST(AttachedFiles, NoNameLeadsOutOfItsFolder) {
   }
 }
 
+TEST(AttachedFiles, ProposedNameIsNeverHidden) {
+  struct Case {
+    std::string name;
+    std::string proposed;
+  } cases[] = {
+      {"../../.bash_profile", "bash_profile"},
+      {".hidden.txt", "hidden.txt"},
+      {"...", std::string("БезИмени"_cp1251)},
+      {"a/.", std::string("БезИмени"_cp1251)},
+      {"", std::string("БезИмени"_cp1251)},
+      {".-rf", "_rf"},
+      {"report.v2.doc", "report.v2.doc"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(mail::SafeFileNameOf(c.name), c.proposed) << c.name;
+}
+
 TEST(AttachedFiles, ContentTypeComesFromTheExtensionOrDefaults) {
   struct Case {
     const char* name;
