@@ -13,6 +13,7 @@
 #include "app/lifecycle/session_end_signals.h"
 #include "app/lifecycle/single_instance.h"
 #include "desktop/message_boxes.h"
+#include "platform/core_dumps.h"
 #include "platform/freed_memory.h"
 
 namespace {
@@ -28,6 +29,8 @@ void InstallQtTranslation(QApplication& application, QTranslator& translator) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // The passwords stay out of core files.
+  if (!platform::ForbidCoreDumps()) qWarning("core dumps could not be turned off");
   platform::KeepFreedMemoryForReuse();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tessaro"));

@@ -15,6 +15,7 @@
 #include "mail/pop3_session.h"
 #include "mail/text_utils.h"
 #include "platform/cp1251.h"
+#include "platform/core_dumps.h"
 #include "platform/freed_memory.h"
 #include "platform/posix_tcp_client.h"
 #include "platform/qt_mime_database.h"
@@ -106,6 +107,8 @@ int main(int argc, char** argv) {
     std::cerr << kUsageText;
     return kUsage;
   }
+  // The password stays out of core files.
+  if (!platform::ForbidCoreDumps()) std::cerr << "core dumps could not be turned off\n";
   platform::KeepFreedMemoryForReuse();
   auto connection = std::make_unique<platform::PosixTcpClient>();
   connection->ConnectTimeoutMs = options->timeoutSeconds * 1000;
