@@ -31,6 +31,7 @@ app::MainFormServices Services(const std::string& folder) {
   app::MainFormServices services;
   services.TcpClient = std::make_unique<platform::PosixTcpClient>();
   services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(folder + "/state");
+  services.Messages = std::make_shared<platform::FileMessageStore>(folder + "/messages");
   services.MessageBoxes = PrintedMessageBoxes();
   services.Sleep = [](std::chrono::milliseconds) {};
   services.RegistryOpener = [folder](const std::string&) {
@@ -44,13 +45,14 @@ app::MainFormServices Services(const std::string& folder) {
 
 }  // namespace
 
-std::unique_ptr<app::TMainForm> StartMainForm(const std::string& folder) {
+std::unique_ptr<app::TMainForm> StartMainForm(const std::string& folder, bool keepMessages) {
   platform::KeepFreedMemoryForReuse();  // as the program's own start does
   {
     // With no account, starting the window makes no pass of substance.
     platform::IniRegistryStore store(folder, kKeyPath);
     config::TMainSettings settings;
     settings.ShowConfig = false;
+    settings.CacheMessages = keepMessages;
     config::SaveMainSettings(store, settings);
   }
   auto form = std::make_unique<app::TMainForm>(Services(folder));

@@ -13,9 +13,11 @@
 
 namespace bench {
 
-// The window after a first start with no account, its files in `folder`,
-// in a process whose allocator is set as the program sets its own.
-std::unique_ptr<app::TMainForm> StartMainForm(const std::string& folder);
+// The window after a start with no account, its files in `folder`, in a
+// process whose allocator is set as the program sets its own. With
+// `keepMessages` the stored settings keep messages between passes, so the
+// start leaves the messages on disk in place.
+std::unique_ptr<app::TMainForm> StartMainForm(const std::string& folder, bool keepMessages = false);
 
 // A checked account at 127.0.0.1:`port` with the password "secret".
 config::TServer LocalAccount(const std::string& user, int port);

@@ -53,6 +53,7 @@ void MailboxPass::CheckMailbox() {
     throw;
   }
   observer_.DownloadsEnded();
+  if (session_.Connected()) observer_.AllRead();
   // Only a download that went through marks the mail as seen.
   if (newMailByIds_ && session_.Connected() && !seenIds_.Save(Mailbox(), SeenAfterPass(*ids_)))
     observer_.SeenIdsNotRecorded();
@@ -62,7 +63,8 @@ void MailboxPass::CheckMailbox() {
 // previous complete pass did not see, provided UIDL gave them all.
 std::uint32_t MailboxPass::CountNewMail() {
   const std::uint32_t byLast = session_.CountNew();
-  if (session_.Connected() && (session_.LastRefused() || options_.keepsMessages)) ids_ = IdsOfMailbox(session_.UniqueIds(), session_.MsgCount());
+  if (session_.Connected() && (session_.LastRefused() || options_.keepsMessages))
+    ids_ = IdsOfMailbox(session_.UniqueIds(), session_.MsgCount());
   newMailByIds_ = session_.LastRefused() && ids_ && IdsCoverMailbox(*ids_, session_.MsgCount());
   if (ids_ && options_.keepsMessages)
     for (const auto& [number, id] : *ids_) idByNumber_.insert_or_assign(number, id);
@@ -79,8 +81,8 @@ void MailboxPass::Download() {
   }
   for (std::uint32_t number = 1; number <= count; ++number) {
     std::string id = IdOf(number);
-    if (observer_.Keeps(id)) observer_.Kept(number, id);
-    else if (!Fetch(number, std::move(id))) return;
+    if (observer_.Keeps(id) && observer_.Kept(number, id)) continue;
+    if (!Fetch(number, std::move(id))) return;
   }
 }
 
@@ -100,6 +102,8 @@ bool MailboxPass::Fetch(std::uint32_t number, std::string uniqueId) {
     return session_.Connected();
   }
   if (!fetched.message) return false;
+  fetched.reply = session_.TakeLastReply();
+  if (!options_.keepsMessages) fetched.reply.clear();
   fetched.size = session_.MsgSize();
   fetched.parseError = session_.LastParseError();
   fetched.topHeaders = session_.RetrieveHeaders(number);

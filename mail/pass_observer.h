@@ -16,6 +16,9 @@ struct FetchedMessage {
   std::uint32_t number = 0;
   // Its unique id when the observer keeps messages; empty otherwise.
   std::string uniqueId;
+  // The RETR reply as received, when the observer keeps messages and the
+  // session kept it; empty otherwise.
+  std::string reply;
   // The size LIST gave.
   std::int32_t size = 0;
   std::unique_ptr<TKelMsg> message;
@@ -42,13 +45,17 @@ class PassObserver {
   // True when the observer still holds the message with unique id `uid`
   // from an earlier pass, so it need not be fetched. An empty id names nothing known.
   virtual bool Keeps(const std::string& /*uid*/) const { return false; }
-  // Message `number` is the kept one with id `uid`: the observer takes it back.
-  virtual void Kept(std::uint32_t /*number*/, const std::string& /*uid*/) {}
+  // Message `number` is the kept one with id `uid`: the observer takes it
+  // back, or answers false when it no longer can (the pass then fetches it).
+  virtual bool Kept(std::uint32_t /*number*/, const std::string& /*uid*/) { return true; }
   virtual void Fetched(FetchedMessage /*fetched*/) {}
   // Message `number` could not be parsed and was not kept (`error` is MailError's text).
   virtual void Unreadable(std::uint32_t /*number*/, const std::string& /*error*/) {}
   // The downloads are over, however they ended.
   virtual void DownloadsEnded() {}
+  // Every message of the mailbox was fetched or kept and the session stands:
+  // what the observer kept for messages not on the server any more may go.
+  virtual void AllRead() {}
   // The ids seen by this pass could not be recorded: the same mail is announced once more.
   virtual void SeenIdsNotRecorded() {}
 };

@@ -89,6 +89,9 @@ class TKelPOP : private ParseContext {
   bool KeepUnparsableMessages = false;
   // Why the last message could not be parsed; empty after one that parsed.
   std::string LastParseError() const;
+  // The whole reply of the last Retrieve, status line to terminator, given
+  // once; kept only while KeepUnparsableMessages is set, empty otherwise.
+  std::string TakeLastReply();
 
   // Events; an empty one is not called.
   TConnectionEvent OnConnect;
@@ -214,6 +217,7 @@ class TKelPOP : private ParseContext {
   CommandPlan planned_;              // commands to send ahead, not yet written
   std::deque<std::string> sent_;     // written ahead, replies not yet read
   std::string surplus_;              // received beyond the reply being read
+  std::string lastReply_;            // the last RETR reply, when unparsable messages are kept
 };
 
 }  // namespace mail

@@ -1,6 +1,7 @@
 // TKelPOP::Retrieve: LIST for the size, RETR, the download with its progress
 // events, then the message parsed from the received lines.
 #include <cmath>
+#include <utility>
 
 #include "mail/mail_error.h"
 #include "mail/message_lines.h"
@@ -41,8 +42,12 @@ std::unique_ptr<TKelMsg> TKelPOP::Retrieve(std::uint32_t n) {
   std::string text;
   std::optional<Lines> lines = Download(n, text);
   if (!lines) return nullptr;
-  return Parse(std::move(*lines), text);
+  std::unique_ptr<TKelMsg> message = Parse(std::move(*lines), text);
+  lastReply_ = std::move(text);
+  return message;
 }
+
+std::string TKelPOP::TakeLastReply() { return std::exchange(lastReply_, std::string()); }
 
 // The lines of everything received after RETR, status line included, cut as
 // they arrive; nothing when the command was refused or the session ended

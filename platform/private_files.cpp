@@ -33,11 +33,11 @@ bool CreatePrivateFolders(const std::string& folder) {
   }
 }
 
-bool ReplacePrivateFile(const std::string& path, std::string_view data) {
+bool ReplacePrivateFile(const std::string& path, std::string_view data, bool sync) {
   std::string temporary = path + ".XXXXXX";
   const int fd = ::mkstemp(temporary.data());
   if (fd < 0) return false;
-  const bool written = ::fchmod(fd, 0600) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
+  const bool written = ::fchmod(fd, 0600) == 0 && WriteAll(fd, data) && (!sync || ::fsync(fd) == 0);
   if (::close(fd) != 0 || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {
     ::unlink(temporary.c_str());
     return false;

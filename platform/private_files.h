@@ -14,8 +14,11 @@ bool CreatePrivateFolders(const std::string& folder);
 
 // Writes `data` to a 0600 file beside `path`, syncs it and renames it over
 // `path`; the old file stays whole until the rename. False when any step
-// failed, and the temporary file is then gone.
-bool ReplacePrivateFile(const std::string& path, std::string_view data);
+// failed, and the temporary file is then gone. Without `sync` the file is
+// still whole or absent after the program is killed (the rename is atomic),
+// but a crash of the system may leave it torn: for files that carry a check
+// of their own.
+bool ReplacePrivateFile(const std::string& path, std::string_view data, bool sync = true);
 
 // Syncs the folder itself, so that a rename in it lasts; a folder that cannot
 // be synced still holds its files.

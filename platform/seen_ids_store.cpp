@@ -13,6 +13,7 @@
 
 #include "platform/home_folder.h"
 #include "platform/private_files.h"
+#include "platform/stable_hash.h"
 
 namespace platform {
 
@@ -20,16 +21,6 @@ namespace {
 
 constexpr std::string_view kHeader = "tessaro-seen-ids 1\n";
 constexpr std::size_t kMaxIdLength = 70;
-
-// FNV-1a: a file name that stays the same from one build to the next, which std::hash does not promise.
-std::uint64_t StableHash(std::string_view text) {
-  std::uint64_t hash = 0xcbf29ce484222325ULL;
-  for (const char c : text) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 0x100000001b3ULL;
-  }
-  return hash;
-}
 
 bool IsId(std::string_view id) {
   return !id.empty() && id.size() <= kMaxIdLength &&
@@ -53,13 +44,14 @@ std::set<std::string> ParseRecord(std::string_view record) {
 
 }  // namespace
 
+std::string MailboxName(const MailboxKey& mailbox) {
+  return StableHashName(mailbox.host + '\n' + std::to_string(mailbox.port) + '\n' + mailbox.user);
+}
+
 FileSeenIdsStore::FileSeenIdsStore(std::string folder) : folder_(std::move(folder)) {}
 
 std::string FileSeenIdsStore::FileOf(const MailboxKey& mailbox) const {
-  const std::string identity = mailbox.host + '\n' + std::to_string(mailbox.port) + '\n' + mailbox.user;
-  char name[17];
-  std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(StableHash(identity)));
-  return folder_ + "/" + name + ".uids";
+  return folder_ + "/" + MailboxName(mailbox) + ".uids";
 }
 
 std::set<std::string> FileSeenIdsStore::Load(const MailboxKey& mailbox) const {

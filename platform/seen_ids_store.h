@@ -15,6 +15,9 @@ struct MailboxKey {
   std::string user;
 };
 
+// A name for the mailbox's files: a stable hash of host, port and user.
+std::string MailboxName(const MailboxKey& mailbox);
+
 class SeenIdsStore {
  public:
   virtual ~SeenIdsStore() = default;

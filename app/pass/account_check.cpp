@@ -7,28 +7,60 @@
 namespace app {
 
 AccountCheck::AccountCheck(const PassDisplay& display, const config::TServer& account, mail::TKelMsgList& list,
-                           MessageCache& cache, PassTally& tally)
+                           MessageCache& cache, PassTally& tally, mail::TKelPOP& session,
+                           platform::MessageStore* store)
     : LoginReport(display, account.Host, account.UserId),
       account_(account),
       list_(list),
       cache_(cache),
-      tally_(tally) {}
+      tally_(tally),
+      session_(session),
+      store_(store) {}
 
 void AccountCheck::Counted(std::uint32_t, std::uint32_t fresh) {
   tally_.newCount += fresh;
   display_.SetSimplePanel(false);
 }
 
-bool AccountCheck::Keeps(const std::string& uid) const { return cache_.Contains(KeyOf(uid)); }
+bool AccountCheck::Keeps(const std::string& uid) const {
+  return cache_.Contains(KeyOf(uid)) || (store_ && store_->Contains(Mailbox(), uid));
+}
 
-void AccountCheck::Kept(std::uint32_t, const std::string& uid) { Add(cache_.Take(KeyOf(uid)), uid); }
+bool AccountCheck::Kept(std::uint32_t, const std::string& uid) {
+  MessageCache::Entry entry = cache_.Contains(KeyOf(uid)) ? cache_.Take(KeyOf(uid)) : FromStore(uid);
+  if (!entry.Message) return false;
+  Add(std::move(entry), uid);
+  return true;
+}
 
 void AccountCheck::Fetched(mail::FetchedMessage fetched) {
-  fetched.message->TopHeaders = std::move(fetched.topHeaders);
+  fetched.message->TopHeaders = fetched.topHeaders;
+  // A message that cannot be stored is fetched again next time; nothing else is lost.
+  if (store_ && !fetched.uniqueId.empty() && !fetched.reply.empty())
+    store_->Write(Mailbox(), fetched.uniqueId, {std::move(fetched.reply), std::move(fetched.topHeaders)});
   Add({std::move(fetched.message), std::move(fetched.parseError)}, fetched.uniqueId);
 }
 
 void AccountCheck::DownloadsEnded() { display_.SetSimplePanel(true); }
+
+void AccountCheck::AllRead() {
+  if (store_) store_->KeepOnly(Mailbox(), read_);
+}
+
+platform::MailboxKey AccountCheck::Mailbox() const { return {account_.Host, account_.Port, account_.UserId}; }
+
+// The stored message parsed as a download would parse it; nothing when the
+// entry is gone or damaged.
+MessageCache::Entry AccountCheck::FromStore(const std::string& uid) {
+  if (!store_) return {};
+  std::optional<platform::StoredMessage> stored = store_->Read(Mailbox(), uid);
+  if (!stored) return {};
+  MessageCache::Entry entry;
+  entry.Message = session_.ParseMessage(std::move(stored->reply));
+  entry.ParseError = session_.LastParseError();
+  entry.Message->TopHeaders = std::move(stored->topHeaders);
+  return entry;
+}
 
 MessageCache::Key AccountCheck::KeyOf(const std::string& uid) const {
   return {account_.Host, std::to_string(account_.Port), account_.UserId, uid};
@@ -46,6 +78,7 @@ void AccountCheck::Add(MessageCache::Entry entry, const std::string& uid) {
   message.AccountPasswd = account_.Passwd;
   list_.Add(std::move(entry.Message));
   cache_.Record(message, KeyOf(uid), std::move(entry.ParseError));
+  if (!uid.empty()) read_.insert(uid);
 }
 
 }  // namespace app

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <QString>
+#include <set>
 #include <string>
 
 #include "app/pass/login_report.h"
 #include "app/pass/message_cache.h"
 #include "config/server.h"
 #include "mail/message.h"
+#include "mail/pop3_session.h"
+#include "platform/message_store.h"
 
 namespace app {
 
@@ -21,25 +24,35 @@ struct PassTally {
   QString firstParseError;
 };
 
+// With a store, messages are kept between runs of the program too: each
+// fetched one is written to it, one the memory cache lacks is parsed again
+// from it (with `session`, as a download would be), and after a pass that
+// read the whole mailbox the store keeps only what is still on the server.
 class AccountCheck : public LoginReport {
  public:
   AccountCheck(const PassDisplay& display, const config::TServer& account, mail::TKelMsgList& list,
-               MessageCache& cache, PassTally& tally);
+               MessageCache& cache, PassTally& tally, mail::TKelPOP& session, platform::MessageStore* store);
 
   void Counted(std::uint32_t count, std::uint32_t fresh) override;
   bool Keeps(const std::string& uid) const override;
-  void Kept(std::uint32_t number, const std::string& uid) override;
+  bool Kept(std::uint32_t number, const std::string& uid) override;
   void Fetched(mail::FetchedMessage fetched) override;
   void DownloadsEnded() override;
+  void AllRead() override;
 
  private:
   MessageCache::Key KeyOf(const std::string& uid) const;
+  platform::MailboxKey Mailbox() const;
+  MessageCache::Entry FromStore(const std::string& uid);
   void Add(MessageCache::Entry entry, const std::string& uid);
 
   const config::TServer& account_;
   mail::TKelMsgList& list_;
   MessageCache& cache_;
   PassTally& tally_;
+  mail::TKelPOP& session_;
+  platform::MessageStore* store_;
+  std::set<std::string> read_;  // the ids of this pass's messages
 };
 
 }  // namespace app

@@ -38,10 +38,12 @@ void TMainForm::Timer1Timer() {
                                  .ending = &TMainForm::PassEnding,
                                  .resumed = &TMainForm::PassResumed});
   const std::size_t oldCount = kelMsgList2_.Count();
-  if (settings_.CacheMessages)
+  if (settings_.CacheMessages) {
     messageCache_.KeepFrom(kelMsgList2_);
-  else
+  } else {
     messageCache_.Clear();
+    if (services_.Messages) services_.Messages->Clear();  // nothing is kept, on disk either
+  }
   kelMsgList2_.Clear();
   PassTally tally;
   TryFinally(
@@ -65,7 +67,8 @@ void TMainForm::CheckAccount(const config::TServer& account, PassTally& tally) {
     Wait(kPauseAfterAccount);
     return;
   }
-  AccountCheck report(passDisplay_, account, kelMsgList2_, messageCache_, tally);
+  platform::MessageStore* store = settings_.CacheMessages ? services_.Messages.get() : nullptr;
+  AccountCheck report(passDisplay_, account, kelMsgList2_, messageCache_, tally, kelPOP2_, store);
   mail::MailboxPass pass(kelPOP2_, *services_.SeenIds, report, {.keepsMessages = settings_.CacheMessages});
   if (pass.Run() == mail::PassStage::LoggedIn) Wait(kPauseAfterAccount);
 }

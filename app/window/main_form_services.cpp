@@ -18,6 +18,7 @@ MainFormServices DesktopServices() {
   services.Sleep = [](std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); };
   services.RegistryOpener = platform::IniRegistryOpener();
   services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(platform::FileSeenIdsStore::DefaultFolder());
+  services.Messages = std::make_shared<platform::FileMessageStore>(platform::FileMessageStore::DefaultFolder());
   services.HasAudioOutput = HasAudioOutput;
   services.Attachments = DesktopAttachmentServices();
   services.OpenConfigDialog = config::OpenConfigWin;

@@ -15,6 +15,7 @@
 #include "config/main_settings.h"
 #include "config/server.h"
 #include "desktop/message_boxes.h"
+#include "platform/message_store.h"
 #include "platform/mime_database.h"
 #include "platform/registry_store.h"
 #include "platform/seen_ids_store.h"
@@ -34,6 +35,8 @@ struct MainFormServices {
   std::unique_ptr<platform::TcpClient> TcpClient;
   // Which messages each mailbox has already announced, for servers that do not answer LAST.
   std::shared_ptr<platform::SeenIdsStore> SeenIds;
+  // The messages kept between runs, while messages are kept between passes; may be null.
+  std::shared_ptr<platform::MessageStore> Messages;
   // Content types of attached files; none gives every file the default type.
   std::unique_ptr<platform::MimeDatabase> MimeDatabase;
   std::shared_ptr<desktop::MessageBoxes> MessageBoxes;
@@ -50,7 +53,8 @@ struct MainFormServices {
 };
 
 // The desktop's own: POSIX sockets, Qt's MIME database and message boxes,
-// the INI settings store, the seen ids under the user's state folder, the sound device, the tray.
+// the INI settings store, the seen ids under the user's state folder, the
+// kept messages under the user's cache folder, the sound device, the tray.
 MainFormServices DesktopServices();
 
 }  // namespace app

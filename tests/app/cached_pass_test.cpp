@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "mail/pop3_session.h"
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dovecot_server.h"
+#include "tests/support/temp_files.h"
 
 namespace {
 
@@ -78,6 +80,15 @@ class CachedPassTest : public MainFormTest {
     return form;
   }
 
+  // The window after its first pass over bob's mailbox on `port`, messages kept.
+  app::TMainForm& PassedKeepingMessages(int port) {
+    Settings.CacheMessages = true;
+    Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+    app::TMainForm& form = MakeRecordingForm(port);
+    form.FormCreate();
+    return form;
+  }
+
   std::vector<std::string> Retrieved;
 };
 
@@ -120,6 +131,7 @@ INSTANTIATE_TEST_SUITE_P(CachedPass, SecondPassTest, ::testing::ValuesIn(kSecond
 
 TEST_F(CachedPassTest, AnUnknownMessageIsFetchedInItsPlaceAndADeletedOneIsGone) {
   DovecotServer server({{"bob", "secret", Mailbox(4)}});
+  StoreMessages = false;  // the messages kept in memory alone
   Settings.CacheMessages = true;
   Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
   auto& form = MakeRecordingForm(server.Port());
@@ -156,6 +168,7 @@ TEST_F(CachedPassTest, AMessageDeletedByTheProgramDoesNotComeBack) {
 
 TEST_F(CachedPassTest, MessagesOfAnAccountLeftOutAreDroppedAndFetchedAgainLater) {
   DovecotServer server({{"anna", "a-secret", Mailbox(2)}, {"boris", "b-secret", Mailbox(2)}});
+  StoreMessages = false;  // the messages kept in memory alone
   Settings.CacheMessages = true;
   Settings.AccountList = {{"127.0.0.1", "anna", "a-secret", true}, {"127.0.0.1", "boris", "b-secret", true}};
   auto& form = MakeRecordingForm(server.Port());
@@ -173,6 +186,72 @@ TEST_F(CachedPassTest, MessagesOfAnAccountLeftOutAreDroppedAndFetchedAgainLater)
   form.TBRefreshClick();
   EXPECT_THAT(Retrieved, ElementsAre("anna 1", "anna 2"));
   EXPECT_EQ(Summaries(form), both);
+}
+
+// The entry files of the store, below its folder.
+std::vector<std::filesystem::path> StoredEntries(const std::string& folder) {
+  std::vector<std::filesystem::path> entries;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error))
+    if (entry.path().extension() == ".msg") entries.push_back(entry.path());
+  return entries;
+}
+
+TEST_F(CachedPassTest, ARestartWithNoNewMailDownloadsNothing) {
+  DovecotServer server({{"bob", "secret", Mailbox(3)}});
+  PassedKeepingMessages(server.Port());
+  const std::vector<Summary> full = Summaries(Form());
+  ASSERT_EQ(StoredEntries(StoreFolder()).size(), 3u);
+
+  Retrieved.clear();
+  auto& restarted = MakeRecordingForm(server.Port());
+  restarted.FormCreate();
+  EXPECT_THAT(Retrieved, IsEmpty());
+  EXPECT_EQ(Summaries(restarted), full);
+  EXPECT_EQ(restarted.QorStatusBar1()->SimpleText().toStdString(), "Прочитано писем: 3");
+}
+
+TEST_F(CachedPassTest, TheStoreKeepsOnlyWhatIsOnTheServerAndIsPrivate) {
+  DovecotServer server({{"bob", "secret", Mailbox(3)}});
+  auto& form = PassedKeepingMessages(server.Port());
+  DeleteElsewhere(server.Port(), "bob", "secret", 2);
+  form.TBRefreshClick();
+  const std::vector<std::filesystem::path> entries = StoredEntries(StoreFolder());
+  EXPECT_EQ(entries.size(), 2u);
+  for (const auto& entry : entries) {
+    EXPECT_EQ(Mode(entry), 0600u);
+    EXPECT_EQ(Mode(entry.parent_path()), 0700u);
+  }
+  EXPECT_EQ(Mode(StoreFolder()), 0700u);
+}
+
+TEST_F(CachedPassTest, ADamagedEntryIsFetchedAgain) {
+  DovecotServer server({{"bob", "secret", Mailbox(2)}});
+  PassedKeepingMessages(server.Port());
+  const std::vector<Summary> full = Summaries(Form());
+  std::vector<std::filesystem::path> entries = StoredEntries(StoreFolder());
+  ASSERT_EQ(entries.size(), 2u);
+  for (const auto& entry : entries) {
+    std::string bytes = ReadFile(entry);
+    bytes[bytes.size() - 3] ^= 1;  // a byte of the stored replies
+    WriteText(entry, bytes);
+  }
+
+  Retrieved.clear();
+  auto& restarted = MakeRecordingForm(server.Port());
+  restarted.FormCreate();
+  EXPECT_THAT(Retrieved, ElementsAre("bob 1", "bob 2"));
+  EXPECT_EQ(Summaries(restarted), full);
+}
+
+TEST_F(CachedPassTest, WithTheOptionOffNothingIsStored) {
+  DovecotServer server({{"bob", "secret", Mailbox(2)}});
+  auto& form = PassedKeepingMessages(server.Port());
+  ASSERT_EQ(StoredEntries(StoreFolder()).size(), 2u);
+  form.Settings().CacheMessages = false;
+  form.TBRefreshClick();
+  EXPECT_THAT(StoredEntries(StoreFolder()), IsEmpty());
+  EXPECT_FALSE(std::filesystem::exists(StoreFolder()));
 }
 
 // A server that answers LAST but refuses UIDL: the pass fetches every message

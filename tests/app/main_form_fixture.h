@@ -155,6 +155,7 @@ class MainFormTest : public ::testing::Test {
   std::string SettingsFolder() const { return settingsFolder_.path().toStdString(); }
   // Where the windows of one test keep the ids of the mail they have seen.
   std::string StateFolder() const { return SettingsFolder() + "/state/tessaro"; }
+  std::string StoreFolder() const { return SettingsFolder() + "/cache/tessaro/messages"; }
   std::filesystem::path SettingsFile() const {
     return std::filesystem::path(SettingsFolder()) / "Software" / "tessaro.ini";
   }
@@ -169,6 +170,7 @@ class MainFormTest : public ::testing::Test {
     client->ConnectTimeoutMs = 5000;
     services.TcpClient = std::move(client);
     services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(StateFolder());
+    if (StoreMessages) services.Messages = std::make_shared<platform::FileMessageStore>(StoreFolder());
     services.MessageBoxes = Boxes;
     services.Sleep = [this](std::chrono::milliseconds duration) {
       Waits.push_back(static_cast<int>(duration.count()));
@@ -216,6 +218,8 @@ class MainFormTest : public ::testing::Test {
   std::vector<std::string> StatusDuringWaits;
   std::vector<std::string> TipDuringWaits;
   int SoundRequests = 0;
+  // Whether the window keeps messages on disk too when it keeps them between passes.
+  bool StoreMessages = true;
   // How often the stores the window opened replaced the settings file.
   int SettingsFileReplacements = 0;
   bool TrayAvailable = true;
