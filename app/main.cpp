@@ -35,10 +35,12 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("tessaro"));
   const app::SingleInstance instance;
-  if (!instance.Acquired()) {
+  if (instance.HeldByAnotherCopy()) {
     desktop::QtMessageBoxes().Error(nullptr, QStringLiteral("Программа уже запущена!"));
     return 0;
   }
+  // Without a private folder for the lock a second copy cannot be told apart; the program still runs.
+  if (!instance.Acquired()) qWarning("no private folder for the single-instance lock");
   QApplication::setWindowIcon(app::ProgramIcon());
   QApplication::setQuitOnLastWindowClosed(false);
   QTranslator translator;

@@ -45,6 +45,13 @@ bool ReplacePrivateFile(const std::string& path, std::string_view data, bool syn
   return true;
 }
 
+// lstat, so a link planted under the name is never followed.
+bool IsOurPrivateFolder(const std::string& folder) {
+  struct stat status;
+  return ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::getuid() &&
+         (status.st_mode & 0077) == 0;
+}
+
 void SyncFolder(const std::string& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;

@@ -20,6 +20,10 @@ bool CreatePrivateFolders(const std::string& folder);
 // of their own.
 bool ReplacePrivateFile(const std::string& path, std::string_view data, bool sync = true);
 
+// True when `folder` is a folder (not a link to one) of this user's that no
+// one else may enter, read or write.
+bool IsOurPrivateFolder(const std::string& folder);
+
 // Syncs the folder itself, so that a rename in it lasts; a folder that cannot
 // be synced still holds its files.
 void SyncFolder(const std::string& folder);

@@ -1,5 +1,7 @@
 #include "platform/private_temp_folder.h"
 
+#include "platform/private_files.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,13 +13,6 @@
 namespace platform {
 
 namespace {
-
-// lstat, so a link planted under the name is never followed.
-bool IsOurPrivateFolder(const std::filesystem::path& folder) {
-  struct stat status;
-  return ::lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::getuid() &&
-         (status.st_mode & 0077) == 0;
-}
 
 std::filesystem::path FreshFolder(const std::filesystem::path& name) {
   std::string pattern = name.native() + "-XXXXXX";

@@ -1,21 +1,28 @@
 #include "app/lifecycle/single_instance.h"
 
 #include <QDir>
-#include <QStandardPaths>
+#include <QFile>
+#include <optional>
+#include <string>
+
+#include "platform/lock_folder.h"
 
 namespace app {
 
 namespace {
 
+// Empty when no private folder can be had.
 QString DefaultLockPath() {
-  return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
-      .filePath(QStringLiteral("tessaro.lock"));
+  const std::optional<std::string> folder = platform::DefaultLockFolder();
+  return folder ? QDir(QFile::decodeName(folder->c_str())).filePath(QStringLiteral("tessaro.lock")) : QString();
 }
 
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& lockPath)
-    : lock_(std::make_unique<QLockFile>(lockPath.isEmpty() ? DefaultLockPath() : lockPath)) {
+SingleInstance::SingleInstance(const QString& lockPath) {
+  const QString path = lockPath.isEmpty() ? DefaultLockPath() : lockPath;
+  if (path.isEmpty()) return;
+  lock_ = std::make_unique<QLockFile>(path);
   // A running copy holds the lock however long it runs; only a lock whose
   // process is gone counts as stale.
   lock_->setStaleLockTime(0);

@@ -1,6 +1,6 @@
-// The guard against a second running copy: a lock file per user in the
-// runtime directory, held for the program's life. A lock left by a copy that
-// died is taken over.
+// The guard against a second running copy: a lock file per user in a folder
+// only the user may enter (platform/lock_folder.h), held for the program's
+// life. A lock left by a copy that died is taken over.
 #pragma once
 
 #include <QLockFile>
@@ -11,14 +11,16 @@ namespace app {
 
 class SingleInstance {
  public:
-  // `lockPath` empty: "tessaro.lock" in the user's runtime directory.
+  // `lockPath` empty: "tessaro.lock" in the user's lock folder.
   explicit SingleInstance(const QString& lockPath = QString());
 
-  // False when another copy holds the lock.
   bool Acquired() const { return acquired_; }
+  // Not acquired because another copy holds the lock; false also when no
+  // private folder could be had for it.
+  bool HeldByAnotherCopy() const { return lock_ && !acquired_; }
 
  private:
-  std::unique_ptr<QLockFile> lock_;
+  std::unique_ptr<QLockFile> lock_;  // null: no private folder for it
   bool acquired_ = false;
 };
 
