@@ -371,7 +371,7 @@ void TConfigWin::BtnTestClick() {
   }
   messageBoxes_.Information(this, desktop::ToQString(result.Report));
   if (!result.UntrustedCertSha256.empty() &&
-      messageBoxes_.Confirm(this, desktop::ToQString(TrustQuestion(result.UntrustedCertSha256))))
+      messageBoxes_.Confirm(this, desktop::ToQString(TrustQuestion(result.UntrustedCertSha256, result.Problem))))
     TrustCertificate(account, result.UntrustedCertSha256);
 }
 

@@ -34,7 +34,10 @@ TConnectionTestResult TestConnection(mail::TKelPOP& session, TServer account) {
   if (!session.Connected()) {
     report += std::string("Ошибка!"_cp1251);
     if (!why.empty()) report += "\r" + why;
-    if (session.CertificateUntrusted()) result.UntrustedCertSha256 = session.PeerCertSha256();
+    if (session.CertificateUntrusted()) {
+      result.UntrustedCertSha256 = session.PeerCertSha256();
+      result.Problem = session.CertificateProblem();
+    }
     return result;
   }
 
@@ -59,9 +62,22 @@ std::string FingerprintText(const std::string& sha256) {
   return text;
 }
 
-std::string TrustQuestion(const std::string& sha256) {
-  return std::string("Сертификат сервера не удалось проверить.\rSHA-256: "_cp1251) + FingerprintText(sha256) +
-         std::string("\rДоверять этому сертификату для этой учётной записи?"_cp1251);
+std::string TrustQuestion(const std::string& sha256, platform::CertificateProblem problem) {
+  using platform::CertificateProblem;
+  const std::string fingerprint = std::string("\rSHA-256: ") + FingerprintText(sha256);
+  if (problem == CertificateProblem::kIssuer)
+    return std::string("Сертификат сервера не удалось проверить."_cp1251) + fingerprint +
+           std::string("\rДоверять этому сертификату для этой учётной записи?"_cp1251);
+  const char* fact = problem == CertificateProblem::kOtherHost   ? "Сертификат сервера выдан для другого имени."
+                     : problem == CertificateProblem::kExpired ? "Срок действия сертификата сервера истёк."
+                                                               : "Срок действия сертификата сервера ещё не начался.";
+  const char* despite = problem == CertificateProblem::kOtherHost ? "он выдан для другого имени"
+                        : problem == CertificateProblem::kExpired ? "срок его действия истёк"
+                                                                  : "срок его действия ещё не начался";
+  return text::Utf8ToCp1251(std::string(fact) + fingerprint +
+                            "\rТак бывает и тогда, когда соединение перехватил кто-то другой. Доверять этому "
+                            "сертификату для этой учётной записи, хотя " +
+                            despite + "?");
 }
 
 }  // namespace config

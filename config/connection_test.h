@@ -19,6 +19,8 @@ struct TConnectionTestResult {
   // The server's certificate (64 hex digits) when the connection failed only
   // because that certificate could not be verified; empty otherwise.
   std::string UntrustedCertSha256;
+  // Why it could not be verified, when UntrustedCertSha256 is set.
+  platform::CertificateProblem Problem = platform::CertificateProblem::kIssuer;
 };
 
 // Sets the session's Host, UserId, Passwd, Security, Port and CertSha256 from
@@ -30,6 +32,9 @@ TConnectionTestResult TestConnection(mail::TKelPOP& session, TServer account);
 std::string FingerprintText(const std::string& sha256);
 
 // The question whether to trust exactly that certificate for the account.
-std::string TrustQuestion(const std::string& sha256);
+// A certificate of another host or outside its dates is not what a private
+// server has: the question says so and asks again with the reason.
+std::string TrustQuestion(const std::string& sha256,
+                          platform::CertificateProblem problem = platform::CertificateProblem::kIssuer);
 
 }  // namespace config

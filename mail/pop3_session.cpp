@@ -98,6 +98,7 @@ void TKelPOP::Connect() {
       SessionFailure failure(kSecureFailed, {}, error.what());
       failure.peerCertSha256 = error.Fingerprint();
       failure.certificateUntrusted = error.Untrusted();
+      failure.certificateProblem = error.Problem();
       RefuseConnection(std::move(failure));
       return false;
     }

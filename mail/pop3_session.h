@@ -119,6 +119,7 @@ class TKelPOP : private ParseContext {
   const std::string& ConnectErrorText() const;
   const std::string& PeerCertSha256() const { return failure_.peerCertSha256; }
   bool CertificateUntrusted() const { return failure_.certificateUntrusted; }
+  platform::CertificateProblem CertificateProblem() const { return failure_.certificateProblem; }
   // True when the last CountNew found LAST refused: new mail is then only
   // known by unique ids.
   bool LastRefused() const { return lastRefused_; }

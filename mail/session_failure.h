@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/tcp_client.h"
+
 namespace mail {
 
 // What failed. The codes from kGreetingRefused to kReplyTooLarge are the ones
@@ -43,6 +45,7 @@ struct SessionFailure {
   // trusting it for the account would let the connection through.
   std::string peerCertSha256;
   bool certificateUntrusted = false;
+  platform::CertificateProblem certificateProblem = platform::CertificateProblem::kIssuer;
 
   explicit operator bool() const { return code != kNoFailure; }
   // Every failure but a message kept unparsed ends the session.

@@ -32,21 +32,32 @@ class SocketError : public text::Cp1251Error {
 // or a plain connection upgraded by the protocol's own command (STLS).
 enum class Security { None, Tls, StartTls };
 
+// Why a certificate that could not be verified was refused: an issuer no
+// trusted authority vouches for (a private CA, a self-signed certificate: what
+// a private server has), another host's name, or dates it is not valid in.
+enum class CertificateProblem { kIssuer, kOtherHost, kExpired, kNotYetValid };
+
 // A TLS handshake or certificate check that failed. what() is the reason for
 // the user (Windows-1251). Fingerprint() is the SHA-256 of the certificate the
 // server showed, as 64 lower-case hex digits, empty when it showed none;
 // Untrusted() is true when the only fault was that the certificate could not
-// be verified (own CA, self-signed), so pinning that fingerprint would help.
+// be verified (Problem() says why), so pinning that fingerprint would let the
+// connection through.
+
 class TlsError : public ConnectError {
  public:
-  TlsError(const std::string& reason, std::string fingerprint, bool untrusted)
-      : ConnectError(reason), fingerprint_(std::move(fingerprint)), untrusted_(untrusted) {}
+  TlsError(const std::string& reason, std::string fingerprint, bool untrusted,
+           CertificateProblem problem = CertificateProblem::kIssuer)
+      : ConnectError(reason), fingerprint_(std::move(fingerprint)), untrusted_(untrusted), problem_(problem) {}
   const std::string& Fingerprint() const { return fingerprint_; }
   bool Untrusted() const { return untrusted_; }
+  // What failed, when Untrusted.
+  CertificateProblem Problem() const { return problem_; }
 
  private:
   std::string fingerprint_;
   bool untrusted_;
+  CertificateProblem problem_;
 };
 
 class TcpClient {

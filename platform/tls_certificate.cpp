@@ -42,4 +42,18 @@ std::string VerifyFailureReason(long verifyResult) {
   }
 }
 
+CertificateProblem VerifyFailureProblem(long verifyResult) {
+  switch (verifyResult) {
+    case X509_V_ERR_HOSTNAME_MISMATCH:
+    case X509_V_ERR_IP_ADDRESS_MISMATCH:
+      return CertificateProblem::kOtherHost;
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+      return CertificateProblem::kExpired;
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+      return CertificateProblem::kNotYetValid;
+    default:
+      return CertificateProblem::kIssuer;
+  }
+}
+
 }  // namespace platform

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/tcp_client.h"
+
 #include <openssl/types.h>
 
 namespace platform {
@@ -15,5 +17,7 @@ bool MatchesPin(const std::string& fingerprint, const std::string& pinned);
 
 // The user's reason (Windows-1251) for a failed chain, host or date check.
 std::string VerifyFailureReason(long verifyResult);
+// The kind of problem OpenSSL's verify result names.
+CertificateProblem VerifyFailureProblem(long verifyResult);
 
 }  // namespace platform

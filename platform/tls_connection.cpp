@@ -108,7 +108,8 @@ void CheckCertificate(SSL* ssl, const std::string& pinnedSha256) {
     throw TlsError(std::string("Сертификат сервера не совпадает с доверенным"_cp1251), fingerprint, false);
   }
   const long verified = SSL_get_verify_result(ssl);
-  if (verified != X509_V_OK) throw TlsError(VerifyFailureReason(verified), fingerprint, true);
+  if (verified != X509_V_OK)
+    throw TlsError(VerifyFailureReason(verified), fingerprint, true, VerifyFailureProblem(verified));
 }
 
 }  // namespace

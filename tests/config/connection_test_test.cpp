@@ -192,17 +192,20 @@ TEST(TestConnection, FingerprintIsUpperCasePairsWithColons) {
 // the handshake fails the way the real client reports it.
 class TlsRefusingClient : public testsupport::MemoryTcpClient {
  public:
-  TlsRefusingClient(std::string fingerprint, bool untrusted, std::vector<std::string>& pins)
-      : MemoryTcpClient("", {}), fingerprint_(std::move(fingerprint)), untrusted_(untrusted), pins_(pins) {}
+  TlsRefusingClient(std::string fingerprint, bool untrusted, std::vector<std::string>& pins,
+                    platform::CertificateProblem problem = platform::CertificateProblem::kIssuer)
+      : MemoryTcpClient("", {}), fingerprint_(std::move(fingerprint)), untrusted_(untrusted), pins_(pins),
+        problem_(problem) {}
   void StartTls(const std::string&, const std::string& pinnedSha256) override {
     pins_.push_back(pinnedSha256);
-    throw platform::TlsError(text::Utf8ToCp1251("сертификат не заверен"), fingerprint_, untrusted_);
+    throw platform::TlsError(text::Utf8ToCp1251("сертификат не заверен"), fingerprint_, untrusted_, problem_);
   }
 
  private:
   std::string fingerprint_;
   bool untrusted_;
   std::vector<std::string>& pins_;
+  platform::CertificateProblem problem_;
 };
 
 // A connection whose write of USER raises, once, what `raise` throws.
@@ -233,6 +236,45 @@ TEST_F(ConnectionTest, ErrorOfTheTestIsReadInTheTextEncodingOfItsType) {
     auto win = Open(accounts_, std::make_unique<RaisingUserClient>(c.raise));
     win->BtnTest()->click();
     EXPECT_EQ(boxes_.Shown, (std::vector<ShownBox>{{"error", Report("Сервер прервал вход")}})) << c.name;
+  }
+}
+
+// A certificate that is not what a private server has is named for what it
+// is, and the question asks again with the reason.
+TEST_F(ConnectionTest, TheTrustQuestionSaysWhyTheCertificateFailed) {
+  using platform::CertificateProblem;
+  const QString sha = QStringLiteral(
+      "\rSHA-256: 01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF\r");
+  const QString intercepted = QStringLiteral("Так бывает и тогда, когда соединение перехватил кто-то другой. ");
+  struct Case {
+    CertificateProblem problem;
+    QString question;
+  } cases[] = {
+      {CertificateProblem::kIssuer,
+       "Сертификат сервера не удалось проверить." + sha + "Доверять этому сертификату для этой учётной записи?"},
+      {CertificateProblem::kOtherHost, "Сертификат сервера выдан для другого имени." + sha + intercepted +
+                                           "Доверять этому сертификату для этой учётной записи, хотя он выдан для "
+                                           "другого имени?"},
+      {CertificateProblem::kExpired, "Срок действия сертификата сервера истёк." + sha + intercepted +
+                                         "Доверять этому сертификату для этой учётной записи, хотя срок его действия "
+                                         "истёк?"},
+      {CertificateProblem::kNotYetValid, "Срок действия сертификата сервера ещё не начался." + sha + intercepted +
+                                             "Доверять этому сертификату для этой учётной записи, хотя срок его "
+                                             "действия ещё не начался?"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.problem));
+    boxes_.Shown.clear();
+    boxes_.ConfirmAnswer = false;
+    std::vector<std::string> pins;
+    TServer account("127.0.0.1", "bob", "secret", true);
+    account.Security = platform::Security::Tls;
+    account.Port = 995;
+    accounts_ = {account};
+    auto win = Open(accounts_, std::make_unique<TlsRefusingClient>(kPin, true, pins, c.problem));
+    win->BtnTestClick();
+    ASSERT_EQ(boxes_.Shown.size(), 2u);
+    EXPECT_EQ(boxes_.Shown[1], (ShownBox{"confirm", c.question}));
   }
 }
 

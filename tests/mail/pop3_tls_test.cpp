@@ -143,11 +143,12 @@ TEST(Pop3Tls, CertificatesThatDoNotHoldEndTheSessionWithTheReason) {
     std::string pin;
     std::string reason;
     bool untrusted;
+    platform::CertificateProblem problem = platform::CertificateProblem::kIssuer;
   } cases[] = {
       {"issued for another host", certificates.OtherHost(), true, "",
-       std::string("Сертификат сервера выдан для другого имени"_cp1251), true},
+       std::string("Сертификат сервера выдан для другого имени"_cp1251), true, platform::CertificateProblem::kOtherHost},
       {"expired", certificates.Expired(), true, "", std::string("Срок действия сертификата сервера истёк"_cp1251),
-       true},
+       true, platform::CertificateProblem::kExpired},
       {"signed by itself", certificates.SelfSigned(), true, "",
        std::string("Сертификат сервера не подтверждён: self-signed certificate"_cp1251), true},
       {"CA not trusted", certificates.Localhost(), false, "",
@@ -168,6 +169,9 @@ TEST(Pop3Tls, CertificatesThatDoNotHoldEndTheSessionWithTheReason) {
       EXPECT_EQ(session->ConnectErrorText(), c.reason) << c.name;
       EXPECT_EQ(session->PeerCertSha256(), TestCertificates::Sha256(c.served.cert)) << c.name;
       EXPECT_EQ(session->CertificateUntrusted(), c.untrusted) << c.name;
+      if (c.untrusted) {
+        EXPECT_EQ(session->CertificateProblem(), c.problem) << c.name;
+      }
       EXPECT_THROW(session->Login(), mail::MailError) << c.name;
       EXPECT_THAT(events.lines, ElementsAre("connect", "quit")) << c.name;
     }
