@@ -4,6 +4,8 @@
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 
+#include <utility>
+
 #include "platform/cp1251.h"
 #include "platform/hex_text.h"
 
@@ -28,31 +30,21 @@ bool MatchesPin(const std::string& fingerprint, const std::string& pinned) {
   return true;
 }
 
-std::string VerifyFailureReason(long verifyResult) {
+TlsError VerifyFailure(long verifyResult, std::string fingerprint) {
+  const auto failure = [&](const char* reason, CertificateProblem problem) {
+    return TlsError(text::Utf8ToCp1251(reason), std::move(fingerprint), true, problem);
+  };
   switch (verifyResult) {
     case X509_V_ERR_HOSTNAME_MISMATCH:
     case X509_V_ERR_IP_ADDRESS_MISMATCH:
-      return std::string("Сертификат сервера выдан для другого имени"_cp1251);
+      return failure("Сертификат сервера выдан для другого имени", CertificateProblem::kOtherHost);
     case X509_V_ERR_CERT_HAS_EXPIRED:
-      return std::string("Срок действия сертификата сервера истёк"_cp1251);
+      return failure("Срок действия сертификата сервера истёк", CertificateProblem::kExpired);
     case X509_V_ERR_CERT_NOT_YET_VALID:
-      return std::string("Срок действия сертификата сервера ещё не начался"_cp1251);
+      return failure("Срок действия сертификата сервера ещё не начался", CertificateProblem::kNotYetValid);
     default:
-      return std::string("Сертификат сервера не подтверждён: "_cp1251) + X509_verify_cert_error_string(verifyResult);
-  }
-}
-
-CertificateProblem VerifyFailureProblem(long verifyResult) {
-  switch (verifyResult) {
-    case X509_V_ERR_HOSTNAME_MISMATCH:
-    case X509_V_ERR_IP_ADDRESS_MISMATCH:
-      return CertificateProblem::kOtherHost;
-    case X509_V_ERR_CERT_HAS_EXPIRED:
-      return CertificateProblem::kExpired;
-    case X509_V_ERR_CERT_NOT_YET_VALID:
-      return CertificateProblem::kNotYetValid;
-    default:
-      return CertificateProblem::kIssuer;
+      return TlsError(std::string("Сертификат сервера не подтверждён: "_cp1251) + X509_verify_cert_error_string(verifyResult),
+                      std::move(fingerprint), true, CertificateProblem::kIssuer);
   }
 }
 

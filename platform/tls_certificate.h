@@ -15,9 +15,9 @@ std::string CertificateSha256(X509* certificate);
 // True when `pinned` names the same digest as `fingerprint`, in either letter case.
 bool MatchesPin(const std::string& fingerprint, const std::string& pinned);
 
-// The user's reason (Windows-1251) for a failed chain, host or date check.
-std::string VerifyFailureReason(long verifyResult);
-// The kind of problem OpenSSL's verify result names.
-CertificateProblem VerifyFailureProblem(long verifyResult);
+// The error for a certificate OpenSSL's verify result refused: the user's
+// reason (Windows-1251) for a failed chain, host or date check, the kind of
+// problem, and the certificate's fingerprint.
+TlsError VerifyFailure(long verifyResult, std::string fingerprint);
 
 }  // namespace platform

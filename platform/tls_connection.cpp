@@ -108,8 +108,7 @@ void CheckCertificate(SSL* ssl, const std::string& pinnedSha256) {
     throw TlsError(std::string("Сертификат сервера не совпадает с доверенным"_cp1251), fingerprint, false);
   }
   const long verified = SSL_get_verify_result(ssl);
-  if (verified != X509_V_OK)
-    throw TlsError(VerifyFailureReason(verified), fingerprint, true, VerifyFailureProblem(verified));
+  if (verified != X509_V_OK) throw VerifyFailure(verified, fingerprint);
 }
 
 }  // namespace
