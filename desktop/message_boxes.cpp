@@ -14,13 +14,17 @@ QString WithLineFeeds(QString text) {
   return text;
 }
 
+enum class Buttons { kOk, kOkCancel, kOkCancelByDefault };
+
 // Shows the box modally; true when "OK" closed it.
-bool Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text, bool withCancel) {
+bool Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text, Buttons buttons) {
   QMessageBox box(icon, caption, WithLineFeeds(text), QMessageBox::NoButton, parent);
   box.setTextFormat(Qt::PlainText);
   QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-  box.setDefaultButton(ok);
-  box.setEscapeButton(withCancel ? box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole) : ok);
+  QPushButton* cancel =
+      buttons == Buttons::kOk ? ok : box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+  box.setDefaultButton(buttons == Buttons::kOkCancelByDefault ? cancel : ok);
+  box.setEscapeButton(cancel);
   box.exec();
   return box.clickedButton() == ok;
 }
@@ -28,15 +32,19 @@ bool Show(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const
 }  // namespace
 
 bool QtMessageBoxes::Confirm(QWidget* parent, const QString& text) {
-  return Show(parent, QMessageBox::Question, QStringLiteral("Подтверждение"), text, true);
+  return Show(parent, QMessageBox::Question, QStringLiteral("Подтверждение"), text, Buttons::kOkCancel);
+}
+
+bool QtMessageBoxes::Warn(QWidget* parent, const QString& text) {
+  return Show(parent, QMessageBox::Warning, QStringLiteral("Предупреждение"), text, Buttons::kOkCancelByDefault);
 }
 
 void QtMessageBoxes::Error(QWidget* parent, const QString& text) {
-  Show(parent, QMessageBox::Critical, QStringLiteral("Ошибка"), text, false);
+  Show(parent, QMessageBox::Critical, QStringLiteral("Ошибка"), text, Buttons::kOk);
 }
 
 void QtMessageBoxes::Information(QWidget* parent, const QString& text) {
-  Show(parent, QMessageBox::Information, QStringLiteral("Информация"), text, false);
+  Show(parent, QMessageBox::Information, QStringLiteral("Информация"), text, Buttons::kOk);
 }
 
 }  // namespace desktop

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -15,6 +17,18 @@ class MimeDatabase {
 
   // The usual extension, dot included, for a content type in any letter case; empty when unknown.
   virtual std::string ExtensionOfContentType(const std::string& contentType) const = 0;
+
+  // Every content type a file name's patterns give; by default the type of
+  // its last extension, when known.
+  virtual std::vector<std::string> ContentTypesOfName(const std::string& fileName) const {
+    const std::size_t dot = fileName.rfind('.');
+    const std::string type = dot == std::string::npos ? std::string() : ContentTypeOfExtension(fileName.substr(dot));
+    return type.empty() ? std::vector<std::string>() : std::vector<std::string>{type};
+  }
+  // The content type a file's first bytes show; empty when they show none.
+  virtual std::string ContentTypeOfData(std::string_view /*data*/) const { return {}; }
+  // True when content type `type` is `parent` or, by the database, a kind of it.
+  virtual bool Inherits(const std::string& type, const std::string& parent) const { return type == parent; }
 };
 
 }  // namespace platform

@@ -48,4 +48,24 @@ std::string QtMimeDatabase::ExtensionOfContentType(const std::string& contentTyp
   return suffix.isEmpty() ? std::string() : "." + ToCp1251(suffix);
 }
 
+std::vector<std::string> QtMimeDatabase::ContentTypesOfName(const std::string& fileName) const {
+  std::vector<std::string> types;
+  if (fileName.find_first_of(std::string_view("/\0", 2)) != std::string::npos) return types;
+  for (const QMimeType& type : QMimeDatabase().mimeTypesForFileName(FromCp1251(fileName)))
+    types.push_back(ToCp1251(type.name()));
+  return types;
+}
+
+std::string QtMimeDatabase::ContentTypeOfData(std::string_view data) const {
+  const QMimeType type =
+      QMimeDatabase().mimeTypeForData(QByteArray(data.data(), static_cast<qsizetype>(data.size())));
+  // Data it cannot place is application/octet-stream, text it cannot place text/plain: neither says more.
+  return type.isDefault() || type.name() == QStringLiteral("text/plain") ? std::string() : ToCp1251(type.name());
+}
+
+bool QtMimeDatabase::Inherits(const std::string& type, const std::string& parent) const {
+  const QMimeType known = QMimeDatabase().mimeTypeForName(FromCp1251(type).toLower());
+  return known.isValid() ? known.inherits(FromCp1251(parent).toLower()) : type == parent;
+}
+
 }  // namespace platform

@@ -11,6 +11,9 @@ class QtMimeDatabase : public MimeDatabase {
  public:
   std::string ContentTypeOfExtension(const std::string& extension) const override;
   std::string ExtensionOfContentType(const std::string& contentType) const override;
+  std::vector<std::string> ContentTypesOfName(const std::string& fileName) const override;
+  std::string ContentTypeOfData(std::string_view data) const override;
+  bool Inherits(const std::string& type, const std::string& parent) const override;
 };
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 
 #include "platform/fd_output_stream.h"
 #include "app/attachments/file_types.h"
+#include "app/attachments/runnable_files.h"
 #include "platform/temp_view_file.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/qt_text.h"
@@ -43,7 +44,9 @@ void RemoveBoth(const platform::NewViewFile& created) {
 
 }  // namespace
 
-AttachmentCommands::AttachmentCommands(AttachmentServices services) : services_(std::move(services)) {}
+AttachmentCommands::AttachmentCommands(AttachmentServices services, desktop::MessageBoxes* boxes,
+                                       const platform::MimeDatabase* types)
+    : services_(std::move(services)), boxes_(boxes), types_(types) {}
 
 void AttachmentCommands::Save(const mail::TAttachedFile& file, QWidget* parent) {
   const auto chosen = services_.AskSavePath(parent, desktop::ToQString(mail::SafeFileNameOf(file.FileName)));
@@ -52,7 +55,17 @@ void AttachmentCommands::Save(const mail::TAttachedFile& file, QWidget* parent) 
   file.SaveToFile(*chosen);
 }
 
-void AttachmentCommands::View(const mail::TAttachedFile& file) {
+// A file the opener would start rather than show goes on only after a warning.
+bool AttachmentCommands::MayOpen(const mail::TAttachedFile& file, QWidget* parent) const {
+  if (!RunsWhenOpened(file, types_)) return true;
+  const QString question =
+      QStringLiteral("Файл \"%1\" может оказаться программой: открыть его значит запустить её.\rОткрыть файл?")
+          .arg(desktop::ToQString(mail::SafeFileNameOf(file.FileName)));
+  return boxes_ && boxes_->Warn(parent, question);
+}
+
+void AttachmentCommands::View(const mail::TAttachedFile& file, QWidget* parent) {
+  if (!MayOpen(file, parent)) return;
   desktop::BusyScope busy;
   const platform::NewViewFile created = platform::CreateViewFile(services_.TempFolder(), ViewExtension(file));
   try {

@@ -11,7 +11,9 @@
 #include <optional>
 #include <vector>
 
+#include "desktop/message_boxes.h"
 #include "mail/attached_files.h"
+#include "platform/mime_database.h"
 
 namespace app {
 
@@ -44,22 +46,31 @@ AttachmentServices DesktopAttachmentServices();
 
 class AttachmentCommands {
  public:
-  explicit AttachmentCommands(AttachmentServices services);
+  // `boxes` asks before a file that would run is opened; without it such a
+  // file is not opened. `types` tells such files by type (RunsWhenOpened).
+  explicit AttachmentCommands(AttachmentServices services, desktop::MessageBoxes* boxes = nullptr,
+                              const platform::MimeDatabase* types = nullptr);
 
   // NSaveFileClick's work; the dialog proposes the name as SafeFileNameOf makes it.
   // Raises what SaveToFile raises.
   void Save(const mail::TAttachedFile& file, QWidget* parent);
   // NShowFileClick's work: "msg" + unique part + the file's (safe, short) extension in the
   // temporary folder, with its empty ".tmp" placeholder; remembered for
-  // clean-up when the desktop opened it, both deleted at once otherwise.
-  void View(const mail::TAttachedFile& file);
+  // clean-up when the desktop opened it, both deleted at once otherwise. A
+  // file the opener would run is written and opened only after the user
+  // said "OK" to a warning.
+  void View(const mail::TAttachedFile& file, QWidget* parent = nullptr);
   // TimerFileDeleteTimer: deletes every remembered file that is no longer in use.
   void CleanUp();
 
   const std::vector<std::unique_ptr<TViewFile>>& ViewFiles() const { return viewFiles_; }
 
  private:
+  bool MayOpen(const mail::TAttachedFile& file, QWidget* parent) const;
+
   AttachmentServices services_;
+  desktop::MessageBoxes* boxes_;
+  const platform::MimeDatabase* types_;
   std::vector<std::unique_ptr<TViewFile>> viewFiles_;
 };
 

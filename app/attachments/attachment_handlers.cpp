@@ -18,7 +18,7 @@ void TMainForm::NShowFileClick() {
   const mail::TAttachedFile* file = view_->SelectedFile();
   if (!Idle() || file == nullptr) return;
   const LongCommand command(*this, {.fileDeleteTimer = true, .busyCursor = true});
-  attachments_.View(*file);
+  attachments_.View(*file, this);
 }
 
 void TMainForm::TimerFileDeleteTimer() { attachments_.CleanUp(); }

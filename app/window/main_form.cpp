@@ -51,7 +51,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
                platform::ThrottledEventPump([] { QCoreApplication::processEvents(); }),
                services_.MimeDatabase.get()),
       soundPlayer1_(services_.HasAudioOutput),
-      attachments_(services_.Attachments),
+      attachments_(services_.Attachments, services_.MessageBoxes.get(), services_.MimeDatabase.get()),
       timer1_(kCheckInterval, false),
       timerFileDelete_(kCleanUpInterval, true),
       newMesWin_(this),

@@ -25,6 +25,7 @@
 #include "mail/mail_error.h"
 #include "platform/cp1251.h"
 #include "tests/mail/fake_mime_database.h"
+#include "tests/support/fake_message_boxes.h"
 #include "tests/support/qt_environment.h"
 
 namespace {
@@ -108,7 +109,9 @@ class AttachmentCommandsTest : public ::testing::Test {
   std::optional<fs::path> savePath_;
   std::vector<QString> proposed_;
   std::vector<Opened> opened_;
-  AttachmentCommands commands_{Services()};
+  // Says "OK" to the warning before a file that would run is viewed.
+  testsupport::FakeMessageBoxes boxes_;
+  AttachmentCommands commands_{Services(), &boxes_};
 };
 
 TEST_F(AttachmentCommandsTest, ViewWritesAMsgFileWithTheAttachmentsExtensionBesideItsPlaceholder) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <functional>
@@ -22,6 +23,7 @@ struct SeenBox {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QString text;
   std::vector<QString> buttons;
+  QString defaultButton;
 };
 
 // Looks at the box once it is up, then presses the button named `press`
@@ -33,6 +35,7 @@ void Answer(SeenBox& seen, const QString& press) {
     seen.caption = box->windowTitle();
     seen.icon = box->icon();
     seen.text = box->text();
+    seen.defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
     for (QAbstractButton* button : box->buttons()) {
       seen.buttons.push_back(button->text());
       if (button->text() == press) button->click();
@@ -52,6 +55,7 @@ TEST(QtMessageBoxes, KindSetsCaptionIconAndButtons) {
     QString caption;
     QMessageBox::Icon icon;
     std::vector<QString> buttons;
+    QString defaultButton = QStringLiteral("OK");
   } cases[] = {
       {"error", [&] { boxes.Error(nullptr, QStringLiteral("текст")); }, QStringLiteral("Ошибка"),
        QMessageBox::Critical, {QStringLiteral("OK")}},
@@ -59,6 +63,8 @@ TEST(QtMessageBoxes, KindSetsCaptionIconAndButtons) {
        QMessageBox::Information, {QStringLiteral("OK")}},
       {"confirmation", [&] { boxes.Confirm(nullptr, QStringLiteral("текст")); }, QStringLiteral("Подтверждение"),
        QMessageBox::Question, {QStringLiteral("OK"), QStringLiteral("Отмена")}},
+      {"warning", [&] { boxes.Warn(nullptr, QStringLiteral("текст")); }, QStringLiteral("Предупреждение"),
+       QMessageBox::Warning, {QStringLiteral("OK"), QStringLiteral("Отмена")}, QStringLiteral("Отмена")},
   };
   for (const Case& c : cases) {
     SeenBox seen;
@@ -68,6 +74,7 @@ TEST(QtMessageBoxes, KindSetsCaptionIconAndButtons) {
     EXPECT_EQ(seen.icon, c.icon) << c.name;
     EXPECT_EQ(seen.text, QStringLiteral("текст")) << c.name;
     EXPECT_EQ(seen.buttons, c.buttons) << c.name;
+    EXPECT_EQ(seen.defaultButton, c.defaultButton) << c.name;
   }
 }
 
@@ -86,6 +93,8 @@ TEST(QtMessageBoxes, ConfirmationGoesOnOnlyWithOk) {
     SeenBox seen;
     Answer(seen, c.press);
     EXPECT_EQ(boxes.Confirm(nullptr, QStringLiteral("Удалить?")), c.result) << c.name;
+    Answer(seen, c.press);
+    EXPECT_EQ(boxes.Warn(nullptr, QStringLiteral("Открыть?")), c.result) << c.name << " (warning)";
   }
 }
 

@@ -20,12 +20,14 @@
 
 namespace testsupport {
 
-enum class BoxKind { Confirm, Error, Information };
+enum class BoxKind { Confirm, Warning, Error, Information };
 
 inline const char* BoxKindName(BoxKind kind) {
   switch (kind) {
     case BoxKind::Confirm:
       return "confirm";
+    case BoxKind::Warning:
+      return "warning";
     case BoxKind::Error:
       return "error";
     case BoxKind::Information:
@@ -62,6 +64,7 @@ class FakeMessageBoxes : public desktop::MessageBoxes {
   bool AllShown() const { return expected_.empty(); }
 
   bool Confirm(QWidget*, const QString& text) override { return Show(BoxKind::Confirm, text); }
+  bool Warn(QWidget*, const QString& text) override { return Show(BoxKind::Warning, text); }
   void Error(QWidget*, const QString& text) override { Show(BoxKind::Error, text); }
   void Information(QWidget*, const QString& text) override { Show(BoxKind::Information, text); }
 
