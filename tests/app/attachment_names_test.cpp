@@ -23,6 +23,7 @@
 #include "tests/mail/fake_mime_database.h"
 #include "tests/support/qt_environment.h"
 #include "tests/support/temp_files.h"
+#include "tests/support/case_names.h"
 
 namespace {
 
@@ -165,11 +166,6 @@ TEST_P(AttachmentNames, SaveProposesAPlainNameAndViewWritesOnlyItsOwnPrivateFile
   EXPECT_EQ(added, (std::set<fs::path>{view, placeholder}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, AttachmentNames, ::testing::ValuesIn(kHostileNames), [](const auto& info) {
-  std::string name = info.param.name;
-  for (char& c : name)
-    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, AttachmentNames, ::testing::ValuesIn(kHostileNames), testsupport::CaseName());
 
 }  // namespace

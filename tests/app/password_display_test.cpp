@@ -18,6 +18,7 @@
 #include "tests/support/dovecot_server.h"
 #include "tests/support/fake_pop3_server.h"
 #include "tests/support/local_session.h"
+#include "tests/support/case_names.h"
 
 namespace {
 
@@ -94,11 +95,6 @@ TEST_P(PasswordDisplay, FailedConnectionTestReportsNoPassword) {
   EXPECT_EQ(report.find(kPassword), std::string::npos) << report;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PasswordDisplay, ::testing::ValuesIn(kFailures), [](const auto& info) {
-  std::string name = info.param.name;
-  for (char& c : name)
-    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, PasswordDisplay, ::testing::ValuesIn(kFailures), testsupport::CaseName());
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "tests/support/fake_message_boxes.h"
 #include "tests/support/qt_environment.h"
 #include "tests/support/temp_files.h"
+#include "tests/support/case_names.h"
 
 namespace {
 
@@ -106,11 +107,6 @@ TEST_P(RunnableAttachments, WithNobodyToAskARunnableFileIsNotOpened) {
   EXPECT_EQ(opened_.size(), c.runs ? 0u : 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RunnableAttachments, ::testing::ValuesIn(kAttachments), [](const auto& info) {
-  std::string name = info.param.name;
-  for (char& ch : name)
-    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, RunnableAttachments, ::testing::ValuesIn(kAttachments), testsupport::CaseName());
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "config/main_settings.h"
 #include "platform/ini_registry_store.h"
 #include "tests/support/temp_files.h"
+#include "tests/support/case_names.h"
 
 namespace {
 
@@ -140,11 +141,6 @@ const DamagedFile kDamagedFiles[] = {
     {"only garbage", std::string("\x00\x01\x02\xFF[\n=\n]\n", 10), true, 8, 0},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, DamagedSettings, ::testing::ValuesIn(kDamagedFiles), [](const auto& info) {
-  std::string name = info.param.name;
-  for (char& c : name)
-    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, DamagedSettings, ::testing::ValuesIn(kDamagedFiles), testsupport::CaseName());
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "platform/cp1251.h"
 #include "tests/mail/fake_mime_database.h"
 #include "tests/mail/recording_parse_context.h"
+#include "tests/support/case_names.h"
 
 #ifndef HOSTILE_MAIL_SCALE_DIVISOR
 #define HOSTILE_MAIL_SCALE_DIVISOR 1
@@ -170,11 +171,6 @@ const BrokenBody kBrokenBodies[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, BrokenStructure, ::testing::ValuesIn(kBrokenBodies),
-                         [](const auto& info) {
-                           std::string name = info.param.name;
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+                         testsupport::CaseName());
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "tests/support/fake_pop3_server.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_files.h"
+#include "tests/support/case_names.h"
 
 namespace {
 
@@ -99,12 +100,7 @@ TEST_P(PasswordLeak, NoOutputOfAFailedCheckHoldsThePassword) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PasswordLeak, ::testing::ValuesIn(kFailures), [](const auto& info) {
-  std::string name = info.param.name;
-  for (char& c : name)
-    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Cases, PasswordLeak, ::testing::ValuesIn(kFailures), testsupport::CaseName());
 
 std::string FileText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
