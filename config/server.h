@@ -4,6 +4,7 @@
 // settings and of the configuration dialog's list.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,9 @@ struct TServer {
   platform::Security Security = platform::Security::None;
   int Port = 110;          // 995 is the usual port for Security::Tls
   std::string CertSha256;  // a certificate the user chose to trust, 64 hex digits; empty: none
+  // The main window's identity for the account while the program runs, kept
+  // through edits; never stored. 0: not given one yet.
+  std::uint64_t Id = 0;
 };
 
 using TAccountList = std::vector<TServer>;

@@ -21,7 +21,9 @@ class TKelMsg {
   // Stamped by the check pass so the message can be found again on its server.
   std::string AccountHost;
   std::string AccountUserId;
-  std::string AccountPasswd;
+  std::string AccountPasswd;  // left empty: the password stays with the account alone
+  // The identity the program gave the account while it runs; 0: none.
+  std::uint64_t AccountId = 0;
   std::string TopHeaders;
 
   std::string Charset;  // top-level charset parameter, upper case, no quotes

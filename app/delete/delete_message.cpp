@@ -14,23 +14,14 @@ namespace app {
 
 namespace {
 
-// The message's account: its host, user name and password as the check pass
-// stamped them, and how to reach the server from the settings as they are
-// now. Only enabled accounts are checked, and no two of them share host and
-// user name, so an enabled one is the message's own; an account that has
-// gone since the check gives a plain connection to 110.
-config::TServer AccountOf(const config::TAccountList& accounts, const mail::TKelMsg& message) {
-  const auto matches = [&](const config::TServer& account) {
-    return account.Host == message.AccountHost && account.UserId == message.AccountUserId;
-  };
-  auto found = std::find_if(accounts.begin(), accounts.end(),
-                            [&](const config::TServer& account) { return account.Checked && matches(account); });
-  if (found == accounts.end()) found = std::find_if(accounts.begin(), accounts.end(), matches);
-  config::TServer account = found == accounts.end() ? config::TServer() : *found;
-  account.Host = message.AccountHost;
-  account.UserId = message.AccountUserId;
-  account.Passwd = message.AccountPasswd;
-  return account;
+// The account the message came from, as it is now (its protection, port, pin
+// and password may have changed since), found by the identity the pass
+// stamped on the message; null when that account is gone.
+const config::TServer* AccountOf(const config::TAccountList& accounts, const mail::TKelMsg& message) {
+  const auto found = std::find_if(accounts.begin(), accounts.end(), [&](const config::TServer& account) {
+    return message.AccountId != 0 && account.Id == message.AccountId;
+  });
+  return found == accounts.end() ? nullptr : &*found;
 }
 
 }  // namespace
@@ -48,7 +39,13 @@ void TMainForm::TBDeleteClick() {
                                      .globe = true,
                                      .ending = &TMainForm::ShowMessageCount});
   const mail::TKelMsg& message = kelMsgList2_.Items(static_cast<std::size_t>(CurrentIndex));
-  config::CopyAccount(AccountOf(settings_.AccountList, message), kelPOP2_);
+  const config::TServer* account = AccountOf(settings_.AccountList, message);
+  // Without its account nothing says how the server must be reached: nothing is sent.
+  if (!account) {
+    ShowErrorBox(QStringLiteral("Учётной записи, с которой получено это письмо, больше нет. Письмо не удалено."));
+    return;
+  }
+  config::CopyAccount(*account, kelPOP2_);
   if (kelPOP2_.Connected()) return;
   TryFinally(
       [&] {

@@ -75,7 +75,7 @@ void AccountCheck::Add(MessageCache::Entry entry, const std::string& uid) {
   mail::TKelMsg& message = *entry.Message;
   message.AccountHost = account_.Host;
   message.AccountUserId = account_.UserId;
-  message.AccountPasswd = account_.Passwd;
+  message.AccountId = account_.Id;
   list_.Add(std::move(entry.Message));
   cache_.Record(message, KeyOf(uid), std::move(entry.ParseError));
   if (!uid.empty()) read_.insert(uid);

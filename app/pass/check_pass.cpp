@@ -37,6 +37,7 @@ void TMainForm::Timer1Timer() {
                                  .started = &TMainForm::PassStarted,
                                  .ending = &TMainForm::PassEnding,
                                  .resumed = &TMainForm::PassResumed});
+  IdentifyAccounts();
   const std::size_t oldCount = kelMsgList2_.Count();
   if (settings_.CacheMessages) {
     messageCache_.KeepFrom(kelMsgList2_);
@@ -57,6 +58,13 @@ void TMainForm::Timer1Timer() {
       });
   AnnounceNewMail(tally.newCount);
   if (tally.newCount > 0 || kelMsgList2_.Count() != oldCount) CurrentIndex = kelMsgList2_.Count() > 0 ? 0 : -1;
+}
+
+// An account added since the last pass gets its identity, which the messages
+// it gives refer to.
+void TMainForm::IdentifyAccounts() {
+  for (config::TServer& account : settings_.AccountList)
+    if (account.Id == 0) account.Id = nextAccountId_++;
 }
 
 // The shared session is busy while a delete runs; the account then waits for the next pass.

@@ -191,6 +191,7 @@ class TMainForm : public QWidget {
   // The message CurrentIndex points at, or null when it lies outside the list.
   const mail::TKelMsg* CurrentMessage() const;
 
+  void IdentifyAccounts();
   void CheckAccount(const config::TServer& account, PassTally& tally);
   void StartProgress(const QString& text);
   void ShowProgress(std::uint16_t percent);
@@ -208,6 +209,7 @@ class TMainForm : public QWidget {
   MainFormServices services_;
   config::TMainSettings settings_;
   mail::TKelMsgList kelMsgList2_;
+  std::uint64_t nextAccountId_ = 1;
   mail::TKelPOP kelPOP2_;
   SoundPlayer soundPlayer1_;
   AttachmentCommands attachments_;

@@ -55,7 +55,9 @@ TEST_F(MainFormTest, TwoAccountsComeInListOrderEachInServerOrder) {
   const mail::TKelMsg& second = form.KelMsgList2().Items(1);
   EXPECT_EQ(second.AccountHost, "127.0.0.1");
   EXPECT_EQ(second.AccountUserId, "anna");
-  EXPECT_EQ(second.AccountPasswd, "a-secret");
+  EXPECT_EQ(second.AccountPasswd, "") << "the password stays with the account";
+  EXPECT_EQ(second.AccountId, form.AccountList()[0].Id);
+  EXPECT_NE(form.KelMsgList2().Items(4).AccountId, second.AccountId);
   EXPECT_EQ(second.TopHeaders, TopHeaders(anna[1]));
   EXPECT_EQ(form.KelMsgList2().Items(4).AccountHost, "localhost");
   EXPECT_EQ(form.KelMsgList2().Items(4).AccountUserId, "boris");

@@ -143,8 +143,8 @@ TEST_F(MainFormTest, MessageGoneFromTheServerIsNotFoundAndStays) {
   EXPECT_EQ(form.CurrentIndex, 0);
 }
 
-// The message keeps host, user name and password; how its server is reached
-// comes from its account. A TLS handshake against the plain test server fails.
+// How the message's server is reached comes from its account as it is now, not
+// from a namesake. A TLS handshake against the plain test server fails.
 TEST_F(MainFormTest, SecurityPortAndPinComeFromTheMessagesAccount) {
   DovecotServer server({{"bob", "secret", Numbered(1)}});
   Settings.AccountList = {{"127.0.0.1", "bob", "old", false}, {"127.0.0.1", "bob", "secret", true}};
@@ -165,18 +165,42 @@ TEST_F(MainFormTest, SecurityPortAndPinComeFromTheMessagesAccount) {
   EXPECT_EQ(form.KelMsgList2().Count(), 1u);
 }
 
-TEST_F(MainFormTest, MessageOfAnAccountThatHasGoneIsLookedForOverAPlainConnectionTo110) {
+// Nothing says how the server of a removed account must be reached, and a
+// namesake added in its place is another account: nothing is sent to either.
+TEST_F(MainFormTest, MessageOfAnAccountThatWasRemovedIsNotDeletedAndNothingIsSent) {
   DovecotServer server({{"bob", "secret", Numbered(1)}});
   Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
   Settings.DeleteConf = false;
   auto& form = MakeForm(server.Port());
   form.FormCreate();
-  form.AccountList()[0].Security = platform::Security::StartTls;
+  ASSERT_EQ(form.KelMsgList2().Count(), 1u);
+  config::TServer namesake = form.AccountList()[0];
+  namesake.Id = 0;
+  form.AccountList() = {namesake};
+  int connections = 0;
+  form.KelPOP2().OnConnect = [&](platform::TcpClient&) { ++connections; };
+  Boxes->Expect(BoxKind::Error,
+                QStringLiteral("Учётной записи, с которой получено это письмо, больше нет. Письмо не удалено."));
+  form.TBDeleteClick();
+  EXPECT_TRUE(Boxes->AllShown());
+  EXPECT_EQ(connections, 0);
+  EXPECT_EQ(server.MessagesStored("bob"), 1u);
+  EXPECT_EQ(form.KelMsgList2().Count(), 1u);
+}
+
+// An account whose user name changed is still the message's account: it is
+// reached as it is now, and the message is not found under the new name.
+TEST_F(MainFormTest, MessageOfAnAccountThatChangedIsLookedForAsTheAccountIsNow) {
+  DovecotServer server({{"bob", "secret", Numbered(1)}});
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  Settings.DeleteConf = false;
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
   form.AccountList()[0].UserId = "robert";
   form.TBDeleteClick();
-  EXPECT_EQ(form.KelPOP2().Security, platform::Security::None);
-  EXPECT_EQ(form.KelPOP2().Port, "110");
-  EXPECT_EQ(form.KelPOP2().CertSha256, "");
+  EXPECT_EQ(form.KelPOP2().UserId, "robert");
+  EXPECT_EQ(form.KelPOP2().Port, std::to_string(server.Port()));
+  EXPECT_EQ(Status(form), "Ошибка при входе под именем: robert");
   EXPECT_EQ(server.MessagesStored("bob"), 1u);
   EXPECT_EQ(form.KelMsgList2().Count(), 1u);
 }
