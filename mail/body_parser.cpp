@@ -217,8 +217,9 @@ void BodyParser::AddFilePart(Lines& part, const PartType& type, std::string name
   }
   part.erase(part.begin(), cut);
   if (IsFileEncoding(type.encoding)) return Decode(item, std::move(part), type.encoding);
-  // The last line stands before the next delimiter and is not content.
-  if (!part.empty()) part.pop_back();
+  // An empty last line is the line break before the next delimiter, not content;
+  // a sender that put none before it leaves real content there.
+  if (!part.empty() && part.back().empty()) part.pop_back();
   Store(item, part);
 }
 

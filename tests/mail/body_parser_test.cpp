@@ -86,6 +86,26 @@ TEST_F(BodyWalk, OnlyTheFirstTextPartIsTextLaterOnesAreFiles) {
   EXPECT_EQ(message.AttachedFiles.Items(1).Data, "no headers at all\r\n");
 }
 
+// Only an empty last line is the break before the delimiter; a sender that
+// put no blank line there keeps its last line of content.
+TEST_F(BodyWalk, AFileInNoTransferEncodingLosesOnlyAnEmptyLastLine) {
+  struct Case {
+    const char* name;
+    Lines content;
+  } cases[] = {
+      {"a blank line before the delimiter", {"line 1", "line 2", ""}},
+      {"the delimiter right after the content", {"line 1", "line 2"}},
+  };
+  for (const Case& c : cases) {
+    Lines body = {"--b", "Content-Type: application/octet-stream; name=\"a.txt\"", ""};
+    body.insert(body.end(), c.content.begin(), c.content.end());
+    body.push_back("--b--");
+    const auto message = Parse({"Content-Type: multipart/mixed; boundary=b", ""}, body);
+    ASSERT_EQ(message.AttachedFiles.Count(), 1u) << c.name;
+    EXPECT_EQ(message.AttachedFiles.Items(0).Data, "line 1\r\nline 2\r\n") << c.name;
+  }
+}
+
 TEST_F(BodyWalk, NestedPartWithoutItsDelimiterFailsTheWholeMessage) {
   EXPECT_THROW(Parse({"Content-Type: multipart/mixed; boundary=o", ""},
                      {"--o", "Content-Type: multipart/alternative; boundary=i", "", "--missing", "--o--"}),
