@@ -125,7 +125,7 @@ start_desktop() {
 }
 
 write_settings() {
-  export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/runtime
+  export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime
   mkdir -p -m 0700 "$XDG_CONFIG_HOME/Software" "$XDG_RUNTIME_DIR" "$work/files"
   settings=$XDG_CONFIG_HOME/Software/tessaro.ini
   # The older single-account layout, with every other option off its default.

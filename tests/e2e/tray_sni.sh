@@ -83,7 +83,7 @@ start_desktop() {
 }
 
 start_tessaro() {
-  export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+  export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime
   mkdir -p -m 0700 "$XDG_CONFIG_HOME/Software" "$XDG_RUNTIME_DIR"
   printf '[TMainForm]\nShowConfig=0\nShowMain=0\n' >"$XDG_CONFIG_HOME/Software/tessaro.ini"
   (cd "$work" && exec env -u QT_QPA_PLATFORM LANG=C.UTF-8 "$binary") >"$work/tessaro.log" 2>&1 &
