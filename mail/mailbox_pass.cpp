@@ -1,6 +1,7 @@
 #include "mail/mailbox_pass.h"
 
 #include <exception>
+#include <unordered_set>
 #include <utility>
 
 #include "mail/mail_error.h"
@@ -73,15 +74,19 @@ std::uint32_t MailboxPass::CountNewMail() {
 
 void MailboxPass::Download() {
   const std::uint32_t count = session_.MsgCount();
+  // Asked once per id (a store may look on disk); a number without an id names nothing kept.
+  std::unordered_set<std::uint32_t> kept;
+  for (const auto& [number, id] : idByNumber_)
+    if (observer_.Keeps(id)) kept.insert(number);
   if (options_.sendAhead) {
     CommandPlan toFetch;
     for (std::uint32_t number = 1; number <= count; ++number)
-      if (!observer_.Keeps(IdOf(number))) toFetch.Add(number);
+      if (!kept.contains(number)) toFetch.Add(number);
     session_.SendAhead(std::move(toFetch));
   }
   for (std::uint32_t number = 1; number <= count; ++number) {
     std::string id = IdOf(number);
-    if (observer_.Keeps(id) && observer_.Kept(number, id)) continue;
+    if (kept.contains(number) && observer_.Kept(number, id)) continue;
     if (!Fetch(number, std::move(id))) return;
   }
 }

@@ -13,4 +13,10 @@ std::string HomeFolder() {
   return user && user->pw_dir ? user->pw_dir : "";
 }
 
+std::string XdgFolder(const char* variable, const std::string& fallback, const std::string& below) {
+  const char* value = std::getenv(variable);
+  const std::string base = value && value[0] == '/' ? std::string(value) : HomeFolder() + "/" + fallback;
+  return base + "/" + below;
+}
+
 }  // namespace platform

@@ -15,9 +15,7 @@ std::optional<std::string> LockFolder(const std::string& runtime, const std::str
 
 std::optional<std::string> DefaultLockFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  const char* state = std::getenv("XDG_STATE_HOME");
-  const std::string stateFolder = state && state[0] == '/' ? std::string(state) : HomeFolder() + "/.local/state";
-  return LockFolder(runtime ? runtime : "", stateFolder + "/tessaro");
+  return LockFolder(runtime ? runtime : "", XdgFolder("XDG_STATE_HOME", ".local/state", "tessaro"));
 }
 
 }  // namespace platform

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <charconv>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -66,8 +65,10 @@ std::optional<EntryHeader> ParseHeader(std::string_view text) {
   return header;
 }
 
-std::string ReadPrefix(const std::string& path, std::size_t bytes) {
+// The file's first `bytes` bytes, or all of it.
+std::string ReadFile(const std::string& path, std::size_t bytes = std::string::npos) {
   std::ifstream file(path, std::ios::binary);
+  if (bytes == std::string::npos) return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   std::string text(bytes, '\0');
   file.read(text.data(), static_cast<std::streamsize>(bytes));
   text.resize(static_cast<std::size_t>(file.gcount()));
@@ -80,11 +81,10 @@ std::uintmax_t FileSize(const std::string& path) {
   return error ? 0 : size;
 }
 
-// The header of the entry at `path` when it is the id's and its size is right.
-std::optional<EntryHeader> EntryOf(const std::string& path, const std::string& uid) {
-  std::optional<EntryHeader> header = ParseHeader(ReadPrefix(path, kLongestHeader));
-  if (!header || header->uid != uid || FileSize(path) != header->size + header->replySize + header->topSize)
-    return std::nullopt;
+// The header of an entry of `size` bytes starting with `text`, when it is the id's and the size is right.
+std::optional<EntryHeader> HeaderOf(std::string_view text, std::uintmax_t size, const std::string& uid) {
+  std::optional<EntryHeader> header = ParseHeader(text);
+  if (!header || header->uid != uid || size != header->size + header->replySize + header->topSize) return std::nullopt;
   return header;
 }
 
@@ -92,10 +92,7 @@ std::optional<EntryHeader> EntryOf(const std::string& path, const std::string& u
 
 FileMessageStore::FileMessageStore(std::string folder) : folder_(std::move(folder)) {}
 
-std::string FileMessageStore::DefaultFolder() {
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/') return std::string(xdg) + "/tessaro/messages";
-  return HomeFolder() + "/.cache/tessaro/messages";
-}
+std::string FileMessageStore::DefaultFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache", "tessaro/messages"); }
 
 std::string FileMessageStore::FolderOf(const MailboxKey& mailbox) const { return folder_ + "/" + MailboxName(mailbox); }
 
@@ -104,21 +101,18 @@ std::string FileMessageStore::FileOf(const MailboxKey& mailbox, const std::strin
 }
 
 bool FileMessageStore::Contains(const MailboxKey& mailbox, const std::string& uid) const {
-  return !uid.empty() && EntryOf(FileOf(mailbox, uid), uid).has_value();
+  const std::string path = FileOf(mailbox, uid);
+  return !uid.empty() && HeaderOf(ReadFile(path, kLongestHeader), FileSize(path), uid).has_value();
 }
 
 std::optional<StoredMessage> FileMessageStore::Read(const MailboxKey& mailbox, const std::string& uid) {
   const std::string path = FileOf(mailbox, uid);
-  const std::optional<EntryHeader> header = EntryOf(path, uid);
+  const std::string entry = ReadFile(path);
+  const std::optional<EntryHeader> header = HeaderOf(entry, entry.size(), uid);
   if (!header) return std::nullopt;
-  std::ifstream file(path, std::ios::binary);
-  file.seekg(static_cast<std::streamoff>(header->size));
-  StoredMessage message;
-  message.reply.resize(header->replySize);
-  message.topHeaders.resize(header->topSize);
-  file.read(message.reply.data(), static_cast<std::streamsize>(header->replySize));
-  file.read(message.topHeaders.data(), static_cast<std::streamsize>(header->topSize));
-  if (!file || CheckOf(message.reply, message.topHeaders) != header->check) {
+  StoredMessage message{entry.substr(header->size, header->replySize),
+                        entry.substr(header->size + header->replySize, header->topSize)};
+  if (CheckOf(message.reply, message.topHeaders) != header->check) {
     std::error_code ignored;
     fs::remove(path, ignored);  // damaged: the message is fetched again
     return std::nullopt;
@@ -127,14 +121,16 @@ std::optional<StoredMessage> FileMessageStore::Read(const MailboxKey& mailbox, c
 }
 
 bool FileMessageStore::Write(const MailboxKey& mailbox, const std::string& uid, const StoredMessage& message) {
-  const std::string folder = FolderOf(mailbox);
+  if (uid.empty()) return false;
   const std::string path = FileOf(mailbox, uid);
-  // The store's own folder is closed to others, so the account folders below it are too.
-  if (uid.empty() || !CreatePrivateFolders(folder) || ::chmod(folder_.c_str(), 0700) != 0) return false;
   std::string entry = HeaderText(uid, message);
   entry += message.reply;
   entry += message.topHeaders;
-  return ReplacePrivateFile(path, entry, /*sync=*/false);
+  if (ReplacePrivateFile(path, entry, /*sync=*/false)) return true;
+  // The first entry of the account makes its folders; the store's own folder
+  // is closed to others, so the account folders below it are too.
+  return CreatePrivateFolders(FolderOf(mailbox)) && ::chmod(folder_.c_str(), 0700) == 0 &&
+         ReplacePrivateFile(path, entry, /*sync=*/false);
 }
 
 void FileMessageStore::KeepOnly(const MailboxKey& mailbox, const std::set<std::string>& uids) {

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string_view>
@@ -74,9 +73,6 @@ bool FileSeenIdsStore::Save(const MailboxKey& mailbox, const std::set<std::strin
          ReplacePrivateFile(FileOf(mailbox), record);
 }
 
-std::string FileSeenIdsStore::DefaultFolder() {
-  if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && xdg[0] == '/') return std::string(xdg) + "/tessaro";
-  return HomeFolder() + "/.local/state/tessaro";
-}
+std::string FileSeenIdsStore::DefaultFolder() { return XdgFolder("XDG_STATE_HOME", ".local/state", "tessaro"); }
 
 }  // namespace platform

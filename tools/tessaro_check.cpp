@@ -9,11 +9,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "mail/mailbox_pass.h"
 #include "mail/pop3_session.h"
-#include "mail/text_utils.h"
 #include "platform/cp1251.h"
 #include "platform/core_dumps.h"
 #include "platform/freed_memory.h"

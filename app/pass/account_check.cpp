@@ -27,7 +27,8 @@ bool AccountCheck::Keeps(const std::string& uid) const {
 }
 
 bool AccountCheck::Kept(std::uint32_t, const std::string& uid) {
-  MessageCache::Entry entry = cache_.Contains(KeyOf(uid)) ? cache_.Take(KeyOf(uid)) : FromStore(uid);
+  MessageCache::Entry entry = cache_.Take(KeyOf(uid));
+  if (!entry.Message) entry = FromStore(uid);
   if (!entry.Message) return false;
   Add(std::move(entry), uid);
   return true;
