@@ -2,10 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -65,10 +65,12 @@ std::optional<EntryHeader> ParseHeader(std::string_view text) {
   return header;
 }
 
-// The file's first `bytes` bytes, or all of it.
+// The file's first `bytes` bytes, or all of it, in one read.
 std::string ReadFile(const std::string& path, std::size_t bytes = std::string::npos) {
-  std::ifstream file(path, std::ios::binary);
-  if (bytes == std::string::npos) return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) return {};
+  bytes = std::min(bytes, static_cast<std::size_t>(file.tellg()));
+  file.seekg(0);
   std::string text(bytes, '\0');
   file.read(text.data(), static_cast<std::streamsize>(bytes));
   text.resize(static_cast<std::size_t>(file.gcount()));
