@@ -12,6 +12,16 @@ void CheckIndex(std::size_t index, std::size_t count) {
 
 }  // namespace
 
+void TKelMsg::LetContentGo(StoredAt where) {
+  Lines().swap(Text);
+  for (std::size_t index = 0; index < AttachedFiles.Count(); ++index) {
+    TAttachedFile& file = AttachedFiles.Items(index);
+    file.Data.reset();
+    file.EncodedLines.reset();
+  }
+  ContentStored = std::move(where);
+}
+
 TKelMsg& TKelMsgList::Items(std::size_t index) {
   CheckIndex(index, items_.size());
   return *items_[index];

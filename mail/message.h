@@ -9,10 +9,19 @@
 
 #include "mail/attached_files.h"
 #include "mail/lines.h"
+#include "platform/seen_ids_store.h"
 
 namespace mail {
 
 enum class TPriority { prHighest, prHigh, prNormal, prLow, prLowest };
+
+// Where a message store keeps a message: its mailbox and its unique id there.
+struct StoredAt {
+  bool operator==(const StoredAt&) const = default;
+
+  platform::MailboxKey mailbox;
+  std::string uniqueId;
+};
 
 class TKelMsg {
  public:
@@ -43,6 +52,13 @@ class TKelMsg {
   TAttachedFiles AttachedFiles;
   std::string ContentType;       // top-level media type, upper case, no parameters
   std::optional<Lines> Headers;  // header lines as received, ending with the blank line
+
+  // Set once the content was let go because a store keeps the message.
+  std::optional<StoredAt> ContentStored;
+
+  // Lets Text and every file's bytes go, keeping what lists and names the
+  // message and its files, and notes where the whole message is kept.
+  void LetContentGo(StoredAt where);
 };
 
 // The messages in download order. The list owns what it is given.

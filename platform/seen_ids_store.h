@@ -10,6 +10,8 @@ namespace platform {
 
 // The mailbox a set belongs to; the host as the user typed it.
 struct MailboxKey {
+  bool operator==(const MailboxKey&) const = default;
+
   std::string host;
   int port = 110;
   std::string user;

@@ -28,6 +28,8 @@ bool AccountCheck::Keeps(const std::string& uid) const {
 
 bool AccountCheck::Kept(std::uint32_t, const std::string& uid) {
   MessageCache::Entry entry = cache_.Take(KeyOf(uid));
+  // A message held without its content is kept only while the store has the rest.
+  if (entry.Message && entry.Message->ContentStored && !(store_ && store_->Contains(Mailbox(), uid))) entry = {};
   if (!entry.Message) entry = FromStore(uid);
   if (!entry.Message) return false;
   Add(std::move(entry), uid);
@@ -36,9 +38,11 @@ bool AccountCheck::Kept(std::uint32_t, const std::string& uid) {
 
 void AccountCheck::Fetched(mail::FetchedMessage fetched) {
   fetched.message->TopHeaders = fetched.topHeaders;
-  // A message that cannot be stored is fetched again next time; nothing else is lost.
-  if (store_ && !fetched.uniqueId.empty() && !fetched.reply.empty())
-    store_->Write(Mailbox(), fetched.uniqueId, {std::move(fetched.reply), std::move(fetched.topHeaders)});
+  // A stored message is read again from the store when shown. One that cannot
+  // be stored stays whole in memory and is fetched again next time.
+  if (store_ && !fetched.uniqueId.empty() && !fetched.reply.empty() &&
+      store_->Write(Mailbox(), fetched.uniqueId, {std::move(fetched.reply), std::move(fetched.topHeaders)}))
+    fetched.message->LetContentGo({Mailbox(), fetched.uniqueId});
   Add({std::move(fetched.message), std::move(fetched.parseError)}, fetched.uniqueId);
 }
 
@@ -60,6 +64,7 @@ MessageCache::Entry AccountCheck::FromStore(const std::string& uid) {
   entry.Message = session_.ParseMessage(std::move(stored->reply));
   entry.ParseError = session_.LastParseError();
   entry.Message->TopHeaders = std::move(stored->topHeaders);
+  entry.Message->LetContentGo({Mailbox(), uid});
   return entry;
 }
 

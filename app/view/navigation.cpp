@@ -7,6 +7,7 @@
 #include "app/window/main_form.h"
 #include "app/view/message_view.h"
 #include "desktop/busy_cursor.h"
+#include "desktop/qor_status_bar.h"
 
 namespace app {
 
@@ -22,7 +23,11 @@ void TMainForm::UpdateToolButtons() {
   tbWordWrap_->setEnabled(idle);
 }
 
-void TMainForm::ShowCurrentMessage() { view_->ShowMessage(CurrentMessage()); }
+void TMainForm::ShowCurrentMessage() {
+  view_->ShowMessage(shownMessage_.Of(CurrentMessage()));
+  if (shownMessage_.Missing())
+    qorStatusBar1_->SetSimpleText(QStringLiteral("Текст письма и его файлы больше не хранятся на диске: письмо будет получено заново при следующей проверке."));
+}
 
 const mail::TKelMsg* TMainForm::CurrentMessage() const {
   if (CurrentIndex < 0 || CurrentIndex >= static_cast<int>(kelMsgList2_.Count())) return nullptr;

@@ -50,6 +50,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
       kelPOP2_(std::move(services_.TcpClient),
                platform::ThrottledEventPump([] { QCoreApplication::processEvents(); }),
                services_.MimeDatabase.get()),
+      shownMessage_(kelPOP2_, services_.Messages),
       soundPlayer1_(services_.HasAudioOutput),
       attachments_(services_.Attachments, services_.MessageBoxes.get(), services_.MimeDatabase.get()),
       timer1_(kCheckInterval, false),

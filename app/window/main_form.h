@@ -32,6 +32,7 @@
 #include "app/notice/new_mail_notice.h"
 #include "app/pass/pass_display.h"
 #include "app/notice/sound_player.h"
+#include "app/view/shown_message.h"
 #include "config/main_settings.h"
 #include "config/server.h"
 #include "desktop/form_placement_reg.h"
@@ -211,6 +212,7 @@ class TMainForm : public QWidget {
   mail::TKelMsgList kelMsgList2_;
   std::uint64_t nextAccountId_ = 1;
   mail::TKelPOP kelPOP2_;
+  ShownMessage shownMessage_;
   SoundPlayer soundPlayer1_;
   AttachmentCommands attachments_;
   IntervalTimer timer1_;

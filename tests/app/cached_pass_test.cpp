@@ -3,15 +3,20 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QPlainTextEdit>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/view/message_view.h"
+#include "app/view/shown_message.h"
 #include "app/window/main_form.h"
 #include "mail/pop3_session.h"
+#include "platform/message_store.h"
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/temp_files.h"
@@ -50,23 +55,6 @@ struct Summary {
 
 void PrintTo(const Summary& s, std::ostream* out) { *out << s.account << "/" << s.subject; }
 
-std::vector<Summary> Summaries(app::TMainForm& form) {
-  std::vector<Summary> summaries;
-  for (std::size_t i = 0; i < form.KelMsgList2().Count(); ++i) {
-    const mail::TKelMsg& message = form.KelMsgList2().Items(i);
-    Summary summary;
-    summary.account = message.AccountHost + " " + message.AccountUserId + " " + message.AccountPasswd;
-    summary.subject = message.Subject;
-    summary.topHeaders = message.TopHeaders;
-    summary.text = message.Text;
-    for (std::size_t f = 0; f < message.AttachedFiles.Count(); ++f)
-      summary.files.emplace_back(message.AttachedFiles.Items(f).FileName,
-                                 message.AttachedFiles.Items(f).Data.value_or("(none)"));
-    summaries.push_back(std::move(summary));
-  }
-  return summaries;
-}
-
 class CachedPassTest : public MainFormTest {
  protected:
   // The form, with every retrieval recorded as "user number".
@@ -87,6 +75,27 @@ class CachedPassTest : public MainFormTest {
     app::TMainForm& form = MakeRecordingForm(port);
     form.FormCreate();
     return form;
+  }
+
+  // The messages as the window shows them: a stored one read back whole.
+  std::vector<Summary> Summaries(app::TMainForm& form) {
+    std::shared_ptr<platform::MessageStore> store;
+    if (StoreMessages) store = std::make_shared<platform::FileMessageStore>(StoreFolder());
+    app::ShownMessage shown(form.KelPOP2(), store);
+    std::vector<Summary> summaries;
+    for (std::size_t i = 0; i < form.KelMsgList2().Count(); ++i) {
+      const mail::TKelMsg& message = *shown.Of(&form.KelMsgList2().Items(i));
+      Summary summary;
+      summary.account = message.AccountHost + " " + message.AccountUserId + " " + message.AccountPasswd;
+      summary.subject = message.Subject;
+      summary.topHeaders = message.TopHeaders;
+      summary.text = message.Text;
+      for (std::size_t f = 0; f < message.AttachedFiles.Count(); ++f)
+        summary.files.emplace_back(message.AttachedFiles.Items(f).FileName,
+                                   message.AttachedFiles.Items(f).Data.value_or("(none)"));
+      summaries.push_back(std::move(summary));
+    }
+    return summaries;
   }
 
   std::vector<std::string> Retrieved;
@@ -242,6 +251,49 @@ TEST_F(CachedPassTest, ADamagedEntryIsFetchedAgain) {
   restarted.FormCreate();
   EXPECT_THAT(Retrieved, ElementsAre("bob 1", "bob 2"));
   EXPECT_EQ(Summaries(restarted), full);
+}
+
+QString ShownBody(app::TMainForm& form) {
+  return form.View()->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
+}
+
+TEST_F(CachedPassTest, AStoredMessageIsListedWithoutItsContentAndShownWhole) {
+  DovecotServer server({{"bob", "secret", Mailbox(2)}});
+  auto& form = PassedKeepingMessages(server.Port());
+  ASSERT_EQ(form.KelMsgList2().Count(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    const mail::TKelMsg& listed = form.KelMsgList2().Items(i);
+    EXPECT_TRUE(listed.ContentStored);
+    EXPECT_THAT(listed.Text, IsEmpty());
+    ASSERT_EQ(listed.AttachedFiles.Count(), 1u);
+    EXPECT_EQ(listed.AttachedFiles.Items(0).FileName, "m" + std::to_string(i + 1) + ".bin");
+    EXPECT_FALSE(listed.AttachedFiles.Items(0).Data);
+  }
+
+  form.CurrentIndex = 1;
+  form.ShowCurrentMessage();
+  EXPECT_EQ(ShownBody(form).toStdString(), "Text of m2.");
+  const mail::TAttachedFile* file = form.View()->SelectedFile();
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Data, "Hello, world!");
+}
+
+TEST_F(CachedPassTest, AMessageGoneFromTheStoreIsShownAsListedAndFetchedAtTheNextPass) {
+  DovecotServer server({{"bob", "secret", Mailbox(2)}});
+  auto& form = PassedKeepingMessages(server.Port());
+  const std::vector<Summary> full = Summaries(form);
+  std::filesystem::remove_all(StoreFolder());
+
+  form.CurrentIndex = 1;  // the first one is shown, and held whole, already
+  form.ShowCurrentMessage();
+  EXPECT_EQ(ShownBody(form), QString());
+  EXPECT_EQ(form.QorStatusBar1()->SimpleText().toStdString(),
+            "Текст письма и его файлы больше не хранятся на диске: письмо будет получено заново при следующей проверке.");
+
+  Retrieved.clear();
+  form.TBRefreshClick();
+  EXPECT_THAT(Retrieved, ElementsAre("bob 1", "bob 2"));
+  EXPECT_EQ(Summaries(form), full);
 }
 
 TEST_F(CachedPassTest, WithTheOptionOffNothingIsStored) {
