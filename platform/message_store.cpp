@@ -20,29 +20,51 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kVersionLine = "tessaro-message 1\n";
+constexpr std::string_view kVersionLine = "tessaro-message 2\n";
 constexpr std::size_t kLongestHeader = 512;
 
 struct EntryHeader {
   std::string uid;
-  std::size_t replySize = 0;
+  std::size_t listingSize = 0;
   std::size_t topSize = 0;
-  std::string check;
+  std::size_t replySize = 0;
+  std::string listingCheck;  // of the listing and the header block
+  std::string replyCheck;
   std::size_t size = 0;  // of the header itself, the empty line included
+
+  std::size_t ListedEnd() const { return size + listingSize + topSize; }
+  std::size_t End() const { return ListedEnd() + replySize; }
 };
 
-std::string CheckOf(std::string_view reply, std::string_view top) {
-  return HashName(StableHash(top, StableHash("\n", StableHash(reply))));
+std::string CheckOf(std::string_view listing, std::string_view top) {
+  return HashName(StableHash(top, StableHash("\n", StableHash(listing))));
 }
 
+std::string CheckOf(std::string_view reply) { return HashName(StableHash(reply)); }
+
 std::string HeaderText(const std::string& uid, const StoredMessage& message) {
-  return std::string(kVersionLine) + uid + "\n" + std::to_string(message.reply.size()) + " " +
-         std::to_string(message.topHeaders.size()) + " " + CheckOf(message.reply, message.topHeaders) + "\n\n";
+  return std::string(kVersionLine) + uid + "\n" + std::to_string(message.listing.size()) + " " +
+         std::to_string(message.topHeaders.size()) + " " + std::to_string(message.reply.size()) + " " +
+         CheckOf(message.listing, message.topHeaders) + " " + CheckOf(message.reply) + "\n\n";
 }
 
 bool ReadSize(std::string_view text, std::size_t& size) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
   return error == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+// The sizes line: three sizes and two checks, one blank between each.
+bool ReadSizes(std::string_view line, EntryHeader& header) {
+  std::string_view fields[5];
+  for (std::string_view& field : fields) {
+    const std::size_t blank = line.find(' ');
+    field = line.substr(0, blank);
+    line = blank == std::string_view::npos ? std::string_view() : line.substr(blank + 1);
+  }
+  header.listingCheck = std::string(fields[3]);
+  header.replyCheck = std::string(fields[4]);
+  return line.empty() && ReadSize(fields[0], header.listingSize) && ReadSize(fields[1], header.topSize) &&
+         ReadSize(fields[2], header.replySize) && !fields[4].empty();
 }
 
 // The header at the start of `text`; nothing when it is not in shape.
@@ -54,13 +76,7 @@ std::optional<EntryHeader> ParseHeader(std::string_view text) {
     return std::nullopt;
   EntryHeader header;
   header.uid = std::string(text.substr(kVersionLine.size(), uidEnd - kVersionLine.size()));
-  const std::string_view sizes = text.substr(uidEnd + 1, sizesEnd - uidEnd - 1);
-  const std::size_t first = sizes.find(' ');
-  const std::size_t second = first == std::string_view::npos ? first : sizes.find(' ', first + 1);
-  if (second == std::string_view::npos || !ReadSize(sizes.substr(0, first), header.replySize) ||
-      !ReadSize(sizes.substr(first + 1, second - first - 1), header.topSize))
-    return std::nullopt;
-  header.check = std::string(sizes.substr(second + 1));
+  if (!ReadSizes(text.substr(uidEnd + 1, sizesEnd - uidEnd - 1), header)) return std::nullopt;
   header.size = sizesEnd + 2;
   return header;
 }
@@ -86,8 +102,13 @@ std::uintmax_t FileSize(const std::string& path) {
 // The header of an entry of `size` bytes starting with `text`, when it is the id's and the size is right.
 std::optional<EntryHeader> HeaderOf(std::string_view text, std::uintmax_t size, const std::string& uid) {
   std::optional<EntryHeader> header = ParseHeader(text);
-  if (!header || header->uid != uid || size != header->size + header->replySize + header->topSize) return std::nullopt;
+  if (!header || header->uid != uid || size != header->End()) return std::nullopt;
   return header;
+}
+
+void RemoveDamaged(const std::string& path) {
+  std::error_code ignored;
+  fs::remove(path, ignored);  // the message is fetched again
 }
 
 }  // namespace
@@ -112,22 +133,40 @@ std::optional<StoredMessage> FileMessageStore::Read(const MailboxKey& mailbox, c
   const std::string entry = ReadFile(path);
   const std::optional<EntryHeader> header = HeaderOf(entry, entry.size(), uid);
   if (!header) return std::nullopt;
-  StoredMessage message{entry.substr(header->size, header->replySize),
-                        entry.substr(header->size + header->replySize, header->topSize)};
-  if (CheckOf(message.reply, message.topHeaders) != header->check) {
-    std::error_code ignored;
-    fs::remove(path, ignored);  // damaged: the message is fetched again
+  StoredMessage message{entry.substr(header->ListedEnd(), header->replySize),
+                        entry.substr(header->size + header->listingSize, header->topSize),
+                        entry.substr(header->size, header->listingSize)};
+  if (CheckOf(message.listing, message.topHeaders) != header->listingCheck ||
+      CheckOf(message.reply) != header->replyCheck) {
+    RemoveDamaged(path);
     return std::nullopt;
   }
   return message;
+}
+
+std::optional<StoredListing> FileMessageStore::ReadListing(const MailboxKey& mailbox, const std::string& uid) {
+  const std::string path = FileOf(mailbox, uid);
+  std::string start = ReadFile(path, kLongestHeader);
+  const std::optional<EntryHeader> header = HeaderOf(start, FileSize(path), uid);
+  if (!header) return std::nullopt;
+  if (start.size() < header->ListedEnd()) start = ReadFile(path, header->ListedEnd());
+  if (start.size() < header->ListedEnd()) return std::nullopt;
+  StoredListing listed{start.substr(header->size, header->listingSize),
+                       start.substr(header->size + header->listingSize, header->topSize)};
+  if (CheckOf(listed.listing, listed.topHeaders) != header->listingCheck) {
+    RemoveDamaged(path);
+    return std::nullopt;
+  }
+  return listed;
 }
 
 bool FileMessageStore::Write(const MailboxKey& mailbox, const std::string& uid, const StoredMessage& message) {
   if (uid.empty()) return false;
   const std::string path = FileOf(mailbox, uid);
   std::string entry = HeaderText(uid, message);
-  entry += message.reply;
+  entry += message.listing;
   entry += message.topHeaders;
+  entry += message.reply;
   if (ReplacePrivateFile(path, entry, /*sync=*/false)) return true;
   // The first entry of the account makes its folders; the store's own folder
   // is closed to others, so the account folders below it are too.

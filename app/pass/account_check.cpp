@@ -3,18 +3,19 @@
 #include <utility>
 
 #include "desktop/qt_text.h"
+#include "mail/message_listing.h"
 
 namespace app {
 
 AccountCheck::AccountCheck(const PassDisplay& display, const config::TServer& account, mail::TKelMsgList& list,
-                           MessageCache& cache, PassTally& tally, mail::TKelPOP& session,
+                           MessageCache& cache, PassTally& tally, const platform::MimeDatabase& types,
                            platform::MessageStore* store)
     : LoginReport(display, account.Host, account.UserId),
       account_(account),
       list_(list),
       cache_(cache),
       tally_(tally),
-      session_(session),
+      types_(types),
       store_(store) {}
 
 void AccountCheck::Counted(std::uint32_t, std::uint32_t fresh) {
@@ -41,7 +42,9 @@ void AccountCheck::Fetched(mail::FetchedMessage fetched) {
   // A stored message is read again from the store when shown. One that cannot
   // be stored stays whole in memory and is fetched again next time.
   if (store_ && !fetched.uniqueId.empty() && !fetched.reply.empty() &&
-      store_->Write(Mailbox(), fetched.uniqueId, {std::move(fetched.reply), std::move(fetched.topHeaders)}))
+      store_->Write(Mailbox(), fetched.uniqueId,
+                    {std::move(fetched.reply), std::move(fetched.topHeaders),
+                     mail::ListingOf(*fetched.message, fetched.parseError)}))
     fetched.message->LetContentGo({Mailbox(), fetched.uniqueId});
   Add({std::move(fetched.message), std::move(fetched.parseError)}, fetched.uniqueId);
 }
@@ -54,18 +57,17 @@ void AccountCheck::AllRead() {
 
 platform::MailboxKey AccountCheck::Mailbox() const { return {account_.Host, account_.Port, account_.UserId}; }
 
-// The stored message parsed as a download would parse it; nothing when the
-// entry is gone or damaged.
+// The stored message as its listing gives it; nothing when the entry is gone
+// or damaged.
 MessageCache::Entry AccountCheck::FromStore(const std::string& uid) {
   if (!store_) return {};
-  std::optional<platform::StoredMessage> stored = store_->Read(Mailbox(), uid);
+  std::optional<platform::StoredListing> stored = store_->ReadListing(Mailbox(), uid);
   if (!stored) return {};
-  MessageCache::Entry entry;
-  entry.Message = session_.ParseMessage(std::move(stored->reply));
-  entry.ParseError = session_.LastParseError();
-  entry.Message->TopHeaders = std::move(stored->topHeaders);
-  entry.Message->LetContentGo({Mailbox(), uid});
-  return entry;
+  std::optional<mail::ListedMessage> listed = mail::MessageOfListing(stored->listing, types_);
+  if (!listed) return {};
+  listed->message->TopHeaders = std::move(stored->topHeaders);
+  listed->message->ContentStored = mail::StoredAt{Mailbox(), uid};
+  return {std::move(listed->message), std::move(listed->parseError)};
 }
 
 MessageCache::Key AccountCheck::KeyOf(const std::string& uid) const {

@@ -11,7 +11,6 @@
 #include "app/pass/message_cache.h"
 #include "config/server.h"
 #include "mail/message.h"
-#include "mail/pop3_session.h"
 #include "platform/message_store.h"
 
 namespace app {
@@ -25,13 +24,14 @@ struct PassTally {
 };
 
 // With a store, messages are kept between runs of the program too: each
-// fetched one is written to it, one the memory cache lacks is parsed again
-// from it (with `session`, as a download would be), and after a pass that
-// read the whole mailbox the store keeps only what is still on the server.
+// fetched one is written to it with its listing and then held without its
+// content; one the memory cache lacks is listed again from its listing; and
+// after a pass that read the whole mailbox the store keeps only what is still
+// on the server.
 class AccountCheck : public LoginReport {
  public:
   AccountCheck(const PassDisplay& display, const config::TServer& account, mail::TKelMsgList& list,
-               MessageCache& cache, PassTally& tally, mail::TKelPOP& session, platform::MessageStore* store);
+               MessageCache& cache, PassTally& tally, const platform::MimeDatabase& types, platform::MessageStore* store);
 
   void Counted(std::uint32_t count, std::uint32_t fresh) override;
   bool Keeps(const std::string& uid) const override;
@@ -50,7 +50,7 @@ class AccountCheck : public LoginReport {
   mail::TKelMsgList& list_;
   MessageCache& cache_;
   PassTally& tally_;
-  mail::TKelPOP& session_;
+  const platform::MimeDatabase& types_;
   platform::MessageStore* store_;
   std::set<std::string> read_;  // the ids of this pass's messages
 };

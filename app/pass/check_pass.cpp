@@ -76,7 +76,7 @@ void TMainForm::CheckAccount(const config::TServer& account, PassTally& tally) {
     return;
   }
   platform::MessageStore* store = settings_.CacheMessages ? services_.Messages.get() : nullptr;
-  AccountCheck report(passDisplay_, account, kelMsgList2_, messageCache_, tally, kelPOP2_, store);
+  AccountCheck report(passDisplay_, account, kelMsgList2_, messageCache_, tally, kelPOP2_.MimeDatabase(), store);
   mail::MailboxPass pass(kelPOP2_, *services_.SeenIds, report, {.keepsMessages = settings_.CacheMessages});
   if (pass.Run() == mail::PassStage::LoggedIn) Wait(kPauseAfterAccount);
 }

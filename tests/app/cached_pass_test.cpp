@@ -197,6 +197,11 @@ TEST_F(CachedPassTest, MessagesOfAnAccountLeftOutAreDroppedAndFetchedAgainLater)
   EXPECT_EQ(Summaries(form), both);
 }
 
+// The body the window shows.
+QString ShownBody(app::TMainForm& form) {
+  return form.View()->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
+}
+
 // The entry files of the store, below its folder.
 std::vector<std::filesystem::path> StoredEntries(const std::string& folder) {
   std::vector<std::filesystem::path> entries;
@@ -242,7 +247,7 @@ TEST_F(CachedPassTest, ADamagedEntryIsFetchedAgain) {
   ASSERT_EQ(entries.size(), 2u);
   for (const auto& entry : entries) {
     std::string bytes = ReadFile(entry);
-    bytes[bytes.size() - 3] ^= 1;  // a byte of the stored replies
+    bytes[bytes.find("\n\n") + 2] ^= 1;  // the first byte of the listing
     WriteText(entry, bytes);
   }
 
@@ -253,8 +258,29 @@ TEST_F(CachedPassTest, ADamagedEntryIsFetchedAgain) {
   EXPECT_EQ(Summaries(restarted), full);
 }
 
-QString ShownBody(app::TMainForm& form) {
-  return form.View()->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
+// A restart reads the listings alone; a damaged reply is found when its
+// message is shown, and the message is fetched again at the next pass.
+TEST_F(CachedPassTest, ADamagedReplyIsFoundWhenShownAndFetchedAgain) {
+  DovecotServer server({{"bob", "secret", Mailbox(2)}});
+  PassedKeepingMessages(server.Port());
+  const std::vector<Summary> full = Summaries(Form());
+  for (const auto& entry : StoredEntries(StoreFolder())) {
+    std::string bytes = ReadFile(entry);
+    bytes[bytes.size() - 3] ^= 1;  // a byte of the stored reply
+    WriteText(entry, bytes);
+  }
+
+  Retrieved.clear();
+  auto& restarted = MakeRecordingForm(server.Port());
+  restarted.FormCreate();  // lists both, shows the first
+  EXPECT_THAT(Retrieved, IsEmpty());
+  EXPECT_EQ(ShownBody(restarted), QString());
+  EXPECT_EQ(restarted.QorStatusBar1()->SimpleText().toStdString(),
+            "Текст письма и его файлы больше не хранятся на диске: письмо будет получено заново при следующей проверке.");
+
+  restarted.TBRefreshClick();
+  EXPECT_THAT(Retrieved, ElementsAre("bob 1"));
+  EXPECT_EQ(Summaries(restarted).front(), full.front());
 }
 
 TEST_F(CachedPassTest, AStoredMessageIsListedWithoutItsContentAndShownWhole) {

@@ -27,13 +27,14 @@ using testsupport::WriteText;
 const platform::MailboxKey kMailbox{"pop.example.ru", 995, "bob"};
 
 StoredMessage Message(const std::string& body) {
-  return {"+OK\r\nSubject: s\r\n\r\n" + body + "\r\n.\r\n", "+OK\r\nSubject: s\r\n\r\n.\r\n"};
+  return {"+OK\r\nSubject: s\r\n\r\n" + body + "\r\n.\r\n", "+OK\r\nSubject: s\r\n\r\n.\r\n", "listing of " + body.substr(0, 10)};
 }
 
 void ExpectSame(const std::optional<StoredMessage>& read, const StoredMessage& written) {
   ASSERT_TRUE(read.has_value());
   EXPECT_EQ(read->reply, written.reply);
   EXPECT_EQ(read->topHeaders, written.topHeaders);
+  EXPECT_EQ(read->listing, written.listing);
 }
 
 TEST(MessageStore, WhatIsReadIsWhatWasWrittenInPrivateFiles) {
@@ -45,6 +46,10 @@ TEST(MessageStore, WhatIsReadIsWhatWasWrittenInPrivateFiles) {
   EXPECT_FALSE(store.Contains(kMailbox, "uid-2"));
   EXPECT_FALSE(store.Contains({"pop.example.ru", 110, "bob"}, "uid-1")) << "another port is another mailbox";
   ExpectSame(store.Read(kMailbox, "uid-1"), message);
+  const std::optional<platform::StoredListing> listed = store.ReadListing(kMailbox, "uid-1");
+  ASSERT_TRUE(listed.has_value());
+  EXPECT_EQ(listed->listing, message.listing);
+  EXPECT_EQ(listed->topHeaders, message.topHeaders);
   EXPECT_EQ(Mode(store.FileOf(kMailbox, "uid-1")), 0600u);
   EXPECT_EQ(Mode(fs::path(store.FileOf(kMailbox, "uid-1")).parent_path()), 0700u);
   EXPECT_EQ(Mode(base.Path() / "messages"), 0700u);
@@ -55,15 +60,17 @@ TEST(MessageStore, AnEntryThatIsNotWholeIsNeverTrusted) {
   struct Case {
     const char* name;
     std::function<std::string(std::string)> damage;
-    bool looksWhole;  // by its header and size alone
+    bool looksWhole;   // by its header and size alone
+    bool listedWhole;  // its listing and header block, the reply not read
   } cases[] = {
-      {"a byte of the message changed", [](std::string e) { e[e.size() - 4] ^= 1; return e; }, true},
-      {"cut short", [](std::string e) { return e.substr(0, e.size() - 1); }, false},
-      {"a byte too many", [](std::string e) { return e + "x"; }, false},
-      {"another version", [](std::string e) { e[e.find('1')] = '2'; return e; }, false},
-      {"another id", [](std::string e) { e.replace(e.find("uid-1"), 5, "uid-9"); return e; }, false},
-      {"no header", [](std::string) { return std::string("+OK\r\n.\r\n"); }, false},
-      {"empty", [](std::string) { return std::string(); }, false},
+      {"a byte of the reply changed", [](std::string e) { e[e.size() - 4] ^= 1; return e; }, true, true},
+      {"a byte of the listing changed", [](std::string e) { e[e.find("listing of")] ^= 1; return e; }, true, false},
+      {"cut short", [](std::string e) { return e.substr(0, e.size() - 1); }, false, false},
+      {"a byte too many", [](std::string e) { return e + "x"; }, false, false},
+      {"another version", [](std::string e) { return e.replace(0, 17, "tessaro-message 1"); }, false, false},
+      {"another id", [](std::string e) { e.replace(e.find("uid-1"), 5, "uid-9"); return e; }, false, false},
+      {"no header", [](std::string) { return std::string("+OK\r\n.\r\n"); }, false, false},
+      {"empty", [](std::string) { return std::string(); }, false, false},
   };
   for (const Case& c : cases) {
     TempDir base;
@@ -72,6 +79,7 @@ TEST(MessageStore, AnEntryThatIsNotWholeIsNeverTrusted) {
     const std::string path = store.FileOf(kMailbox, "uid-1");
     WriteText(path, c.damage(ReadFile(path)));
     EXPECT_EQ(store.Contains(kMailbox, "uid-1"), c.looksWhole) << c.name;
+    EXPECT_EQ(store.ReadListing(kMailbox, "uid-1").has_value(), c.listedWhole) << c.name;
     EXPECT_FALSE(store.Read(kMailbox, "uid-1").has_value()) << c.name;
     if (c.looksWhole) {
       EXPECT_FALSE(fs::exists(path)) << c.name << ": a damaged entry is removed";
