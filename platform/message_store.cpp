@@ -1,11 +1,13 @@
 #include "platform/message_store.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -22,6 +24,7 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kVersionLine = "tessaro-message 2\n";
 constexpr std::size_t kLongestHeader = 512;
+constexpr std::size_t kListingRead = 8192;  // the header, the listing and the header block of most messages
 
 struct EntryHeader {
   std::string uid;
@@ -81,23 +84,40 @@ std::optional<EntryHeader> ParseHeader(std::string_view text) {
   return header;
 }
 
-// The file's first `bytes` bytes, or all of it, in one read.
-std::string ReadFile(const std::string& path, std::size_t bytes = std::string::npos) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return {};
-  bytes = std::min(bytes, static_cast<std::size_t>(file.tellg()));
-  file.seekg(0);
-  std::string text(bytes, '\0');
-  file.read(text.data(), static_cast<std::streamsize>(bytes));
-  text.resize(static_cast<std::size_t>(file.gcount()));
-  return text;
-}
+// An entry file open for reading, its size known: one open and one status
+// call however many parts of it are read.
+class EntryFile {
+ public:
+  explicit EntryFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    struct stat status{};
+    if (fd_ >= 0 && ::fstat(fd_, &status) == 0) size_ = static_cast<std::uintmax_t>(status.st_size);
+  }
+  ~EntryFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  EntryFile(const EntryFile&) = delete;
+  EntryFile& operator=(const EntryFile&) = delete;
 
-std::uintmax_t FileSize(const std::string& path) {
-  std::error_code error;
-  const std::uintmax_t size = fs::file_size(path, error);
-  return error ? 0 : size;
-}
+  std::uintmax_t Size() const { return size_; }
+
+  // Its first `bytes` bytes, or fewer when it is shorter or a read fails.
+  std::string Start(std::size_t bytes) const {
+    std::string text(static_cast<std::size_t>(std::min<std::uintmax_t>(bytes, size_)), '\0');
+    std::size_t got = 0;
+    while (fd_ >= 0 && got < text.size()) {
+      const ssize_t read = ::pread(fd_, text.data() + got, text.size() - got, static_cast<off_t>(got));
+      if (read < 0 && errno == EINTR) continue;
+      if (read <= 0) break;
+      got += static_cast<std::size_t>(read);
+    }
+    text.resize(got);
+    return text;
+  }
+
+ private:
+  int fd_;
+  std::uintmax_t size_ = 0;
+};
 
 // The header of an entry of `size` bytes starting with `text`, when it is the id's and the size is right.
 std::optional<EntryHeader> HeaderOf(std::string_view text, std::uintmax_t size, const std::string& uid) {
@@ -124,13 +144,15 @@ std::string FileMessageStore::FileOf(const MailboxKey& mailbox, const std::strin
 }
 
 bool FileMessageStore::Contains(const MailboxKey& mailbox, const std::string& uid) const {
-  const std::string path = FileOf(mailbox, uid);
-  return !uid.empty() && HeaderOf(ReadFile(path, kLongestHeader), FileSize(path), uid).has_value();
+  if (uid.empty()) return false;
+  const EntryFile file(FileOf(mailbox, uid));
+  return HeaderOf(file.Start(kLongestHeader), file.Size(), uid).has_value();
 }
 
 std::optional<StoredMessage> FileMessageStore::Read(const MailboxKey& mailbox, const std::string& uid) {
   const std::string path = FileOf(mailbox, uid);
-  const std::string entry = ReadFile(path);
+  const EntryFile file(path);
+  const std::string entry = file.Start(file.Size());
   const std::optional<EntryHeader> header = HeaderOf(entry, entry.size(), uid);
   if (!header) return std::nullopt;
   StoredMessage message{entry.substr(header->ListedEnd(), header->replySize),
@@ -146,10 +168,11 @@ std::optional<StoredMessage> FileMessageStore::Read(const MailboxKey& mailbox, c
 
 std::optional<StoredListing> FileMessageStore::ReadListing(const MailboxKey& mailbox, const std::string& uid) {
   const std::string path = FileOf(mailbox, uid);
-  std::string start = ReadFile(path, kLongestHeader);
-  const std::optional<EntryHeader> header = HeaderOf(start, FileSize(path), uid);
+  const EntryFile file(path);
+  std::string start = file.Start(kListingRead);
+  const std::optional<EntryHeader> header = HeaderOf(start, file.Size(), uid);
   if (!header) return std::nullopt;
-  if (start.size() < header->ListedEnd()) start = ReadFile(path, header->ListedEnd());
+  if (start.size() < header->ListedEnd()) start = file.Start(header->ListedEnd());
   if (start.size() < header->ListedEnd()) return std::nullopt;
   StoredListing listed{start.substr(header->size, header->listingSize),
                        start.substr(header->size + header->listingSize, header->topSize)};

@@ -23,15 +23,20 @@ void AccountCheck::Counted(std::uint32_t, std::uint32_t fresh) {
   display_.SetSimplePanel(false);
 }
 
+// A stored message's listing is read here, once, and held until Kept takes it.
 bool AccountCheck::Keeps(const std::string& uid) const {
-  return cache_.Contains(KeyOf(uid)) || (store_ && store_->Contains(Mailbox(), uid));
+  if (cache_.Contains(KeyOf(uid))) return true;
+  MessageCache::Entry entry = FromStore(uid);
+  if (!entry.Message) return false;
+  listed_.insert_or_assign(uid, std::move(entry));
+  return true;
 }
 
 bool AccountCheck::Kept(std::uint32_t, const std::string& uid) {
   MessageCache::Entry entry = cache_.Take(KeyOf(uid));
   // A message held without its content is kept only while the store has the rest.
   if (entry.Message && entry.Message->ContentStored && !(store_ && store_->Contains(Mailbox(), uid))) entry = {};
-  if (!entry.Message) entry = FromStore(uid);
+  if (!entry.Message) entry = TakeListed(uid);
   if (!entry.Message) return false;
   Add(std::move(entry), uid);
   return true;
@@ -57,9 +62,17 @@ void AccountCheck::AllRead() {
 
 platform::MailboxKey AccountCheck::Mailbox() const { return {account_.Host, account_.Port, account_.UserId}; }
 
+MessageCache::Entry AccountCheck::TakeListed(const std::string& uid) {
+  const auto found = listed_.find(uid);
+  if (found == listed_.end()) return FromStore(uid);
+  MessageCache::Entry entry = std::move(found->second);
+  listed_.erase(found);
+  return entry;
+}
+
 // The stored message as its listing gives it; nothing when the entry is gone
 // or damaged.
-MessageCache::Entry AccountCheck::FromStore(const std::string& uid) {
+MessageCache::Entry AccountCheck::FromStore(const std::string& uid) const {
   if (!store_) return {};
   std::optional<platform::StoredListing> stored = store_->ReadListing(Mailbox(), uid);
   if (!stored) return {};

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <map>
 #include <set>
 #include <string>
 
@@ -43,7 +44,8 @@ class AccountCheck : public LoginReport {
  private:
   MessageCache::Key KeyOf(const std::string& uid) const;
   platform::MailboxKey Mailbox() const;
-  MessageCache::Entry FromStore(const std::string& uid);
+  MessageCache::Entry FromStore(const std::string& uid) const;
+  MessageCache::Entry TakeListed(const std::string& uid);
   void Add(MessageCache::Entry entry, const std::string& uid);
 
   const config::TServer& account_;
@@ -53,6 +55,8 @@ class AccountCheck : public LoginReport {
   const platform::MimeDatabase& types_;
   platform::MessageStore* store_;
   std::set<std::string> read_;  // the ids of this pass's messages
+  // Stored messages Keeps listed, by id, until Kept takes them.
+  mutable std::map<std::string, MessageCache::Entry> listed_;
 };
 
 }  // namespace app
