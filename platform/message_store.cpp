@@ -12,6 +12,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/content_check.h"
 #include "platform/home_folder.h"
 #include "platform/private_files.h"
 #include "platform/stable_hash.h"
@@ -40,10 +41,10 @@ struct EntryHeader {
 };
 
 std::string CheckOf(std::string_view listing, std::string_view top) {
-  return HashName(StableHash(top, StableHash("\n", StableHash(listing))));
+  return HashName(ContentCheck(top, ContentCheck(listing)));
 }
 
-std::string CheckOf(std::string_view reply) { return HashName(StableHash(reply)); }
+std::string CheckOf(std::string_view reply) { return HashName(ContentCheck(reply)); }
 
 std::string HeaderText(const std::string& uid, const StoredMessage& message) {
   return std::string(kVersionLine) + uid + "\n" + std::to_string(message.listing.size()) + " " +
