@@ -32,8 +32,8 @@ class ListingReader {
     std::size_t size = 0;
     const auto [end, error] = std::from_chars(rest_.data(), rest_.data() + rest_.size(), size);
     const std::size_t digits = static_cast<std::size_t>(end - rest_.data());
-    if (!ok_ || error != std::errc() || digits == 0 || digits >= rest_.size() || *end != ':' ||
-        size > rest_.size() - digits - 1) {
+    if (!ok_ || error != std::errc() || !IsWrittenForm(rest_.substr(0, digits)) || digits >= rest_.size() ||
+        *end != ':' || size > rest_.size() - digits - 1) {
       ok_ = false;
       return {};
     }
@@ -45,8 +45,13 @@ class ListingReader {
     const std::string text = Field();
     std::uint64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) ok_ = false;
+    if (error != std::errc() || end != text.data() + text.size() || !IsWrittenForm(text)) ok_ = false;
     return value;
+  }
+  bool Flag() {
+    const std::uint64_t value = Number();
+    if (value > 1) ok_ = false;
+    return value == 1;
   }
   // A count no larger than the fields left could hold: a damaged count allocates nothing.
   std::size_t Count() {
@@ -62,6 +67,10 @@ class ListingReader {
   bool Ended() const { return ok_ && rest_.empty(); }
 
  private:
+  // Digits as a number is written: at least one, no leading zero. Only the
+  // listing ListingOf wrote is read, byte for byte.
+  static bool IsWrittenForm(std::string_view digits) { return !digits.empty() && (digits == "0" || digits[0] != '0'); }
+
   std::string_view rest_;
   bool ok_ = true;
 };
@@ -103,7 +112,7 @@ std::optional<ListedMessage> MessageOfListing(std::string_view listing, const pl
   const std::uint64_t priority = in.Number();
   message.Priority = static_cast<TPriority>(priority <= kLowestPriority ? priority : 0);
   message.ExtraHeaders = in.List();
-  if (in.Number() == 1) message.Headers = in.List();
+  if (in.Flag()) message.Headers = in.List();
   for (std::size_t count = in.Count(), index = 0; index < count; ++index) {
     TAttachedFile& file = message.AttachedFiles.Add(in.Field());
     file.FileName = in.Field();

@@ -21,7 +21,8 @@ struct ListedMessage {
 // Each field as its byte count, ":" and its bytes; a list as its item count first.
 std::string ListingOf(const TKelMsg& message, const std::string& parseError);
 
-// Nothing when `listing` is not one ListingOf wrote.
+// Nothing when `listing` is not one ListingOf wrote: what it reads, ListingOf
+// writes again byte for byte.
 std::optional<ListedMessage> MessageOfListing(std::string_view listing, const platform::MimeDatabase& mimeDatabase);
 
 }  // namespace mail
