@@ -24,13 +24,12 @@ std::size_t CountLineFeeds(std::string_view text) {
 
 }  // namespace
 
-void LineCutter::Feed(std::string_view text) {
+Lines CutLines(std::string_view text, const platform::EventPump& pump) {
+  Lines lines;
+  // Sized once: a lone CR is rare enough to cost at most a regrowth.
+  lines.reserve(CountLineFeeds(text) + 1);
   const char* at = text.data();
   const char* const end = at + text.size();
-  if (skipLineFeed_ && at < end) {
-    skipLineFeed_ = false;
-    if (*at == '\n') ++at;
-  }
   const char* newline = nullptr;  // the next LF at or after `at`, kept so no byte is scanned twice for it
   while (at < end) {
     if (newline < at) {
@@ -39,45 +38,12 @@ void LineCutter::Feed(std::string_view text) {
     }
     const auto* cr = static_cast<const char*>(std::memchr(at, '\r', static_cast<std::size_t>(newline - at)));
     const char* stop = cr != nullptr ? cr : newline;
-    if (stop == end) {
-      partial_.append(at, end);
-      return;
-    }
-    Add({at, stop});
-    if (cr != nullptr && cr + 1 == end) {
-      skipLineFeed_ = true;
-      return;
-    }
+    lines.emplace_back(at, stop);
+    if (pump && lines.size() % kLinesBetweenPumps == 0) pump();
+    if (stop == end) break;
     at = stop + (cr != nullptr && cr + 1 == newline ? 2 : 1);
   }
-}
-
-Lines LineCutter::Finish() {
-  if (!partial_.empty()) {
-    lines_.push_back(std::move(partial_));
-    partial_.clear();
-  }
-  skipLineFeed_ = false;
-  return std::move(lines_);
-}
-
-void LineCutter::Add(std::string_view piece) {
-  if (partial_.empty()) {
-    lines_.emplace_back(piece);
-  } else {
-    partial_ += piece;
-    lines_.push_back(std::move(partial_));
-    partial_.clear();
-  }
-  if (pump_ && lines_.size() % kLinesBetweenPumps == 0) pump_();
-}
-
-Lines CutLines(std::string_view text, const platform::EventPump& pump) {
-  LineCutter cutter(pump);
-  // Sized once: a lone CR is rare enough to cost at most a regrowth.
-  cutter.Reserve(CountLineFeeds(text) + 1);
-  cutter.Feed(text);
-  return cutter.Finish();
+  return lines;
 }
 
 std::string JoinLines(const Lines& lines) {

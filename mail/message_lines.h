@@ -3,36 +3,15 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "mail/lines.h"
 #include "platform/event_pump.h"
 
 namespace mail {
 
-// Cuts text that arrives in pieces into lines at CR LF, at a lone CR and at a
-// lone LF, wherever the pieces happen to divide it; a final line break yields
-// no empty line after it. A large text takes a while: `pump` is called every
-// few thousand lines.
-class LineCutter {
- public:
-  explicit LineCutter(platform::EventPump pump = {}) : pump_(std::move(pump)) {}
-
-  void Reserve(std::size_t lineCount) { lines_.reserve(lineCount); }
-  void Feed(std::string_view text);
-  // The lines, the last one included even without a break after it.
-  Lines Finish();
-
- private:
-  void Add(std::string_view piece);
-
-  platform::EventPump pump_;
-  Lines lines_;
-  std::string partial_;       // the start of a line whose break has not arrived yet
-  bool skipLineFeed_ = false;  // the last piece ended in CR, which a LF may complete
-};
-
-// The whole text at once, by the same rules.
+// Cuts text into lines at CR LF, at a lone CR and at a lone LF; a final line
+// break yields no empty line after it. A large text takes a while: `pump` is
+// called every few thousand lines.
 Lines CutLines(std::string_view text, const platform::EventPump& pump = {});
 
 // Each line followed by CR LF.

@@ -49,10 +49,12 @@ std::unique_ptr<TKelMsg> TKelPOP::Retrieve(std::uint32_t n) {
 
 std::string TKelPOP::TakeLastReply() { return std::exchange(lastReply_, std::string()); }
 
-// The lines of everything received after RETR, status line included, cut as
-// they arrive; nothing when the command was refused or the session ended
-// during the download. The text itself is kept in `text` only when a message
-// that cannot be parsed is kept, for its second, plain build.
+// The lines of everything received after RETR, status line included; nothing
+// when the command was refused or the session ended during the download. The
+// text is cut once it is all in, so the array of lines is sized once for the
+// lines it holds, never grown by doubling. The text itself stays in `text`
+// only when a message that cannot be parsed is kept, for its second, plain
+// build.
 std::optional<Lines> TKelPOP::Download(std::uint32_t n, std::string& text) {
   std::string reply;
   SendCommand("LIST " + std::to_string(n) + "\r\n");
@@ -67,16 +69,14 @@ std::optional<Lines> TKelPOP::Download(std::uint32_t n, std::string& text) {
   }
   retrievePercent_ = 0;
   std::uint16_t threshold = RetrieveProgressStep;
-  LineCutter cutter(eventPump_);
-  const auto settle = [&](std::string_view bytes) {
-    cutter.Feed(bytes);
-    if (KeepUnparsableMessages) text += bytes;
-  };
+  const auto settle = [&](std::string_view bytes) { text += bytes; };
   const auto progress = [&](std::size_t received) { ReportRetrieveProgress(received, threshold); };
   if (!ReadMultiLine(reply, reply.find("\r\n"), settle, progress)) return std::nullopt;
   settle(reply);
   if (retrievePercent_ < 100 && OnRetrieveProgress) OnRetrieveProgress(*this, 100);
-  return cutter.Finish();
+  Lines lines = CutLines(text, eventPump_);
+  if (!KeepUnparsableMessages) std::string().swap(text);
+  return lines;
 }
 
 void TKelPOP::ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold) {

@@ -20,25 +20,6 @@ TEST(MessageLines, CutAtEveryKindOfLineBreak) {
   EXPECT_THAT(mail::CutLines(std::string("a\0b\r\nc", 6)), ElementsAre(std::string("a\0b", 3), "c"));
 }
 
-// Pieces as the network delivers them: every way of cutting a text in three
-// gives the lines of the whole, breaks split between pieces included.
-TEST(MessageLines, PiecesCutLikeTheWholeText) {
-  const std::vector<std::string> texts = {"a\r\nb\rc\nd", "a\r\n\r\n", "\n\r", "x\r\r\n\n\ry", "ab\r", "\r\n.\r\n",
-                                          std::string("a\0b\r\nc", 6)};
-  for (const std::string& text : texts) {
-    const mail::Lines whole = mail::CutLines(text);
-    for (std::size_t first = 0; first <= text.size(); ++first) {
-      for (std::size_t second = first; second <= text.size(); ++second) {
-        mail::LineCutter cutter;
-        cutter.Feed(std::string_view(text).substr(0, first));
-        cutter.Feed(std::string_view(text).substr(first, second - first));
-        cutter.Feed(std::string_view(text).substr(second));
-        EXPECT_EQ(cutter.Finish(), whole) << testing::PrintToString(text) << " cut at " << first << ", " << second;
-      }
-    }
-  }
-}
-
 TEST(MessageLines, JoinedLinesCutBackIntoTheSameLines) {
   const mail::Lines lines = {"a", "", "b c", ""};
   EXPECT_EQ(mail::JoinLines(lines), "a\r\n\r\nb c\r\n\r\n");

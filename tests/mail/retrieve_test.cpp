@@ -10,6 +10,7 @@
 #include "tests/mail/session_events.h"
 #include "tests/support/fake_pop3_server.h"
 #include "tests/support/local_session.h"
+#include "tests/support/memory_tcp_client.h"
 
 namespace {
 
@@ -60,6 +61,23 @@ TEST(Retrieve, MessageInOneChunkReportsOnlyTheFinal100) {
   EXPECT_THAT(events.lines, ElementsAre("before 1", "100", "after"));
   session.reset();
   EXPECT_THAT(server.Finish(), ElementsAre());
+}
+
+// Pieces as the network delivers them: whatever the chunk size, the message
+// is the one its whole reply gives, line breaks split between chunks included.
+TEST(Retrieve, ChunksOfAnySizeGiveTheLinesOfTheWholeReply) {
+  const std::string reply = "+OK\r\nSubject: s\r\n\r\na\r\nb\rc\nd\r\r\n\n\ry\r\n\r\n..x\r\n.\r\n";
+  const std::vector<std::string> text = {"a", "b", "c", "d", "", "", "", "y", "", ".x"};
+  for (std::size_t chunk = 1; chunk <= 12; ++chunk) {
+    std::deque<std::string> replies = {"+OK\r\n", "+OK\r\n", "+OK 1 40\r\n", reply};
+    TKelPOP session(std::make_unique<MemoryTcpClient>("+OK\r\n", std::move(replies), chunk), platform::EventPump());
+    session.Connect();
+    ASSERT_TRUE(session.Login());
+    const auto message = session.Retrieve(1);
+    ASSERT_TRUE(message) << "chunks of " << chunk;
+    EXPECT_EQ(message->Subject, "s") << "chunks of " << chunk;
+    EXPECT_THAT(message->Text, ElementsAreArray(text)) << "chunks of " << chunk;
+  }
 }
 
 // LIST says 1000 octets, 2000 arrive in chunks: percentages above 100 are
