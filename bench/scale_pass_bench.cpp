@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   form->TBRefreshClick();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("{\"seconds\": %.3f, \"messages\": %zu, \"retrieved\": %ld, \"rss_before_kib\": %ld, \"rss_after_kib\": %ld}\n",
+  std::printf("{\"seconds\": %.3f, \"messages\": %zu, \"retrieved\": %ld, "
+              "\"rss_before_kib\": %ld, \"rss_after_kib\": %ld}\n",
               seconds, form->KelMsgList2().Count(), retrieved, before, bench::ReadStatusKiB("VmRSS:"));
   return EXIT_SUCCESS;
 }

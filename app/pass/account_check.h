@@ -32,7 +32,8 @@ struct PassTally {
 class AccountCheck : public LoginReport {
  public:
   AccountCheck(const PassDisplay& display, const config::TServer& account, mail::TKelMsgList& list,
-               MessageCache& cache, PassTally& tally, const platform::MimeDatabase& types, platform::MessageStore* store);
+               MessageCache& cache, PassTally& tally, const platform::MimeDatabase& types,
+               platform::MessageStore* store);
 
   void Counted(std::uint32_t count, std::uint32_t fresh) override;
   bool Keeps(const std::string& uid) const override;

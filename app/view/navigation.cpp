@@ -26,7 +26,8 @@ void TMainForm::UpdateToolButtons() {
 void TMainForm::ShowCurrentMessage() {
   view_->ShowMessage(shownMessage_.Of(CurrentMessage()));
   if (shownMessage_.Missing())
-    qorStatusBar1_->SetSimpleText(QStringLiteral("Текст письма и его файлы больше не хранятся на диске: письмо будет получено заново при следующей проверке."));
+    qorStatusBar1_->SetSimpleText(QStringLiteral("Текст письма и его файлы больше не хранятся на диске: "
+                                                 "письмо будет получено заново при следующей проверке."));
 }
 
 const mail::TKelMsg* TMainForm::CurrentMessage() const {

@@ -19,7 +19,8 @@ const mail::TKelMsg* ShownMessage::Of(const mail::TKelMsg* listed) {
 // that it is the same message in every field.
 std::unique_ptr<mail::TKelMsg> ShownMessage::ReadWhole(const mail::TKelMsg& listed) const {
   if (!store_) return nullptr;
-  std::optional<platform::StoredMessage> stored = store_->Read(listed.ContentStored->mailbox, listed.ContentStored->uniqueId);
+  const mail::StoredAt& at = *listed.ContentStored;
+  std::optional<platform::StoredMessage> stored = store_->Read(at.mailbox, at.uniqueId);
   if (!stored) return nullptr;
   std::unique_ptr<mail::TKelMsg> whole = session_.ParseMessage(std::move(stored->reply));
   whole->AccountHost = listed.AccountHost;

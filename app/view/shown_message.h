@@ -20,7 +20,7 @@ class ShownMessage {
 
   // `listed` itself when it is held whole; else the whole message read from
   // the store, valid until the next call. Null for null, and `listed` when
-  // the store no longer has the message (`missing` then answers true).
+  // the store no longer has the message (Missing then answers true).
   const mail::TKelMsg* Of(const mail::TKelMsg* listed);
   bool Missing() const { return missing_; }
 

@@ -197,6 +197,10 @@ TEST_F(CachedPassTest, MessagesOfAnAccountLeftOutAreDroppedAndFetchedAgainLater)
   EXPECT_EQ(Summaries(form), both);
 }
 
+// The status line when the shown message's content is gone from the store.
+const char* const kGoneFromStore =
+    "Текст письма и его файлы больше не хранятся на диске: письмо будет получено заново при следующей проверке.";
+
 // The body the window shows.
 QString ShownBody(app::TMainForm& form) {
   return form.View()->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText();
@@ -275,8 +279,7 @@ TEST_F(CachedPassTest, ADamagedReplyIsFoundWhenShownAndFetchedAgain) {
   restarted.FormCreate();  // lists both, shows the first
   EXPECT_THAT(Retrieved, IsEmpty());
   EXPECT_EQ(ShownBody(restarted), QString());
-  EXPECT_EQ(restarted.QorStatusBar1()->SimpleText().toStdString(),
-            "Текст письма и его файлы больше не хранятся на диске: письмо будет получено заново при следующей проверке.");
+  EXPECT_EQ(restarted.QorStatusBar1()->SimpleText().toStdString(), kGoneFromStore);
 
   restarted.TBRefreshClick();
   EXPECT_THAT(Retrieved, ElementsAre("bob 1"));
@@ -313,8 +316,7 @@ TEST_F(CachedPassTest, AMessageGoneFromTheStoreIsShownAsListedAndFetchedAtTheNex
   form.CurrentIndex = 1;  // the first one is shown, and held whole, already
   form.ShowCurrentMessage();
   EXPECT_EQ(ShownBody(form), QString());
-  EXPECT_EQ(form.QorStatusBar1()->SimpleText().toStdString(),
-            "Текст письма и его файлы больше не хранятся на диске: письмо будет получено заново при следующей проверке.");
+  EXPECT_EQ(form.QorStatusBar1()->SimpleText().toStdString(), kGoneFromStore);
 
   Retrieved.clear();
   form.TBRefreshClick();

@@ -27,7 +27,8 @@ using testsupport::WriteText;
 const platform::MailboxKey kMailbox{"pop.example.ru", 995, "bob"};
 
 StoredMessage Message(const std::string& body) {
-  return {"+OK\r\nSubject: s\r\n\r\n" + body + "\r\n.\r\n", "+OK\r\nSubject: s\r\n\r\n.\r\n", "listing of " + body.substr(0, 10)};
+  return {"+OK\r\nSubject: s\r\n\r\n" + body + "\r\n.\r\n", "+OK\r\nSubject: s\r\n\r\n.\r\n",
+          "listing of " + body.substr(0, 10)};
 }
 
 void ExpectSame(const std::optional<StoredMessage>& read, const StoredMessage& written) {
