@@ -1,7 +1,8 @@
 // The message the view shows, whole. A message the store keeps is listed
 // without its text and its files' bytes; when it is shown, it is read from
 // the store and parsed again as its download was, and held whole only while
-// it stays the shown one.
+// it stays the shown one. That parse serves no events: the window must not
+// start a pass or move to another message while the shown one is half built.
 #pragma once
 
 #include <memory>
@@ -14,8 +15,9 @@ namespace app {
 
 class ShownMessage {
  public:
-  // `session` parses as the pass does; `store` may be null.
-  ShownMessage(mail::TKelPOP& session, const std::shared_ptr<platform::MessageStore>& store)
+  // Parses with `session`'s MIME types and format-error text, as the pass
+  // does; `store` may be null.
+  ShownMessage(const mail::TKelPOP& session, const std::shared_ptr<platform::MessageStore>& store)
       : session_(session), store_(store) {}
 
   // `listed` itself when it is held whole; else the whole message read from
@@ -27,7 +29,7 @@ class ShownMessage {
  private:
   std::unique_ptr<mail::TKelMsg> ReadWhole(const mail::TKelMsg& listed) const;
 
-  mail::TKelPOP& session_;
+  const mail::TKelPOP& session_;
   std::shared_ptr<platform::MessageStore> store_;
   std::unique_ptr<mail::TKelMsg> whole_;
   bool missing_ = false;
