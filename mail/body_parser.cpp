@@ -7,6 +7,7 @@
 #include "mail/charsets.h"
 #include "mail/file_decoders.h"
 #include "mail/header_decoding.h"
+#include "mail/header_parameters.h"
 #include "mail/mail_error.h"
 #include "mail/message.h"
 #include "mail/message_lines.h"
@@ -30,6 +31,13 @@ bool Contains(std::string_view text, std::string_view part) { return text.find(p
 
 bool IsBlankLine(const std::string& line) { return Trim(line).empty(); }
 
+// The delimiter itself, or followed only by blanks and tabs.
+bool IsDelimiterLine(std::string_view line, std::string_view delimiter) {
+  if (!line.starts_with(delimiter)) return false;
+  line.remove_prefix(delimiter.size());
+  return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
 bool IsEndLine(const std::string& line) { return UpperAscii(Trim(line)) == "END"; }
 
 // Lines up to, not including, the first empty one: a part's own header lines.
@@ -52,6 +60,33 @@ Lines Recut(Lines lines) {
   const std::string joined = JoinLines(lines);
   Lines().swap(lines);  // the joined text holds it all now
   return CutLines(joined);
+}
+
+// A file name from Content-Disposition's filename, else Content-Type's name.
+std::optional<ParameterValue> NamedParameter(HeaderLines headers) {
+  if (auto name = FindParameter(UnfoldedField("CONTENT-DISPOSITION:", headers), "FILENAME")) return name;
+  return FindParameter(UnfoldedField("CONTENT-TYPE:", headers), "NAME");
+}
+
+// Blanks between two encoded words are no part of the text: a name folded
+// over lines comes out as one.
+std::string JoinEncodedWords(std::string_view text) {
+  std::string joined;
+  joined.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    joined += text[i];
+    if (!joined.ends_with("?=")) continue;
+    std::size_t next = i + 1;
+    while (next < text.size() && (text[next] == ' ' || text[next] == '\t')) ++next;
+    if (next > i + 1 && text.substr(next).starts_with("=?")) i = next - 1;
+  }
+  return joined;
+}
+
+// An RFC 2231 name is in its own charset (the part's when it names none); any other may hold encoded words.
+std::string DecodedName(const ParameterValue& name, const std::string& charset) {
+  if (name.charset) return ConvertTextCharset(name.text, name.charset->empty() ? charset : *name.charset);
+  return DecodeHeaderText(JoinEncodedWords(name.text), charset);
 }
 
 class BodyParser {
@@ -88,10 +123,10 @@ class BodyParser {
 void BodyParser::Parse(HeaderLines headers, Lines& body, const PartType& top) {
   const std::string& media = top.mediaType;
   const bool plainText = !top.hasContentType || Contains(media, "TEXT") || media == "MULTIPART/REPORT" ||
-                         (Contains(media, "MESSAGE") && !Contains(top.typeText, "BOUNDARY="));
+                         (Contains(media, "MESSAGE") && !top.hasBoundary);
   if (plainText) {
     ParsePlainText(body, top.encoding);
-  } else if (IsFileEncoding(top.encoding) || !(media.starts_with("MULTIPART/") || Contains(top.typeText, "BOUNDARY="))) {
+  } else if (IsFileEncoding(top.encoding) || !(media.starts_with("MULTIPART/") || top.hasBoundary)) {
     // A single part that is neither text nor multipart is one file, whatever its encoding.
     ParseSingleFile(headers, body, top.encoding);
   } else {
@@ -136,13 +171,18 @@ void BodyParser::ExtractUuencodedFiles(Lines& body) {
 }
 
 void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::string& encoding) {
+  // The rest of the line after the key, as single files have always been
+  // named; the parameter proper only where that finds nothing.
   std::string name;
   if (const auto at = FindHeaderLine("CONTENT-DISPOSITION:", headers)) {
     const std::string& line = headers[*at];
     if (const auto key = UpperAscii(line).find("FILENAME="); key != std::string::npos)
       name = Unquote(std::string(Trim(std::string_view(line).substr(key + 9))));
   }
-  name = name.empty() ? NextUnnamedName(message_.ContentType) : DecodeHeaderText(name, message_.Charset);
+  if (!name.empty()) name = DecodeHeaderText(name, message_.Charset);
+  else if (std::optional<ParameterValue> filename = FindParameter(UnfoldedField("CONTENT-DISPOSITION:", headers), "FILENAME"))
+    name = DecodedName(*filename, message_.Charset);
+  if (name.empty()) name = NextUnnamedName(message_.ContentType);
   TAttachedFile& item = message_.AttachedFiles.Add(name);
   if (!IsFileEncoding(encoding)) return Store(item, body);
   const auto firstText = std::find_if_not(body.begin(), body.end(), IsBlankLine);
@@ -164,11 +204,13 @@ void BodyParser::ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue) {
   Lines& part = queued.lines;
   const HeaderLines partHeaders(part.data(), HeaderEnd(part));
   const PartType type = ReadPartType(partHeaders);
-  if (type.hasContentType && Contains(type.typeText, "BOUNDARY=")) {
-    if (queued.depth >= kMaxNesting) return Store(message_.AttachedFiles.Add(NextUnnamedName(type.mediaType)), part);
-    // A nested multipart: its parts are walked in its place.
-    std::vector<Lines> inner = SplitMultipart(context_.FormatError(), partHeaders, part);
-    for (auto it = inner.rbegin(); it != inner.rend(); ++it) queue.push_front({std::move(*it), queued.depth + 1});
+  if (type.hasContentType && type.hasBoundary) {
+    // A nested multipart: its parts are walked in its place. One too deep, or
+    // one that cannot be split, is kept whole as a file, and the rest goes on.
+    std::optional<std::vector<Lines>> inner;
+    if (queued.depth < kMaxNesting) inner = TrySplitMultipart(partHeaders, part);
+    if (!inner) return Store(message_.AttachedFiles.Add(NextUnnamedName(type.mediaType)), part);
+    for (auto it = inner->rbegin(); it != inner->rend(); ++it) queue.push_front({std::move(*it), queued.depth + 1});
     return;
   }
   std::string name = PartFileName(partHeaders, type.charset);
@@ -180,6 +222,8 @@ void BodyParser::ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue) {
 }
 
 std::string BodyParser::PartFileName(HeaderLines partHeaders, const std::string& partCharset) const {
+  if (std::optional<ParameterValue> named = NamedParameter(partHeaders)) return DecodedName(*named, CharsetOr(partCharset));
+  // Where no field names it as a parameter, a key anywhere in the headers still does.
   auto found = FindLineWith("FILENAME=", partHeaders);
   std::size_t keyLength = 9;
   if (!found) {
@@ -243,23 +287,18 @@ void ParseBody(ParseContext& context, TKelMsg& message, HeaderLines headers, Lin
   BodyParser(context, message).Parse(headers, body, top);
 }
 
-std::vector<Lines> SplitMultipart(const std::string& errorText, HeaderLines headers, Lines& lines) {
-  const std::string typeText = RawContentTypeText(headers);
-  const auto key = UpperAscii(typeText).find("BOUNDARY=");
-  if (key == std::string::npos) throw MailError(errorText);
-  std::string boundary = ParamToken(typeText, key + 1 + 9);
-  for (int i = 0; i < 2; ++i)
-    if (const auto quote = boundary.find('"'); quote != std::string::npos) boundary.erase(quote, 1);
-  const std::string delimiter = "--" + boundary;
+std::optional<std::vector<Lines>> TrySplitMultipart(HeaderLines headers, Lines& lines) {
+  const std::optional<std::string> boundary = BoundaryOf(headers);
+  if (!boundary) return std::nullopt;
+  const std::string delimiter = "--" + *boundary;
   const std::string closing = delimiter + "--";
-
   const auto opening = FindLineContaining(delimiter, lines);
-  if (!opening) throw MailError(errorText);
+  if (!opening) return std::nullopt;
   // Find the part bounds first, so each part is sized once.
   std::vector<std::size_t> starts = {*opening + 1};
   std::size_t end = *opening + 1;
-  for (; end < lines.size() && lines[end] != closing; ++end)
-    if (lines[end] == delimiter) starts.push_back(end + 1);
+  for (; end < lines.size() && !IsDelimiterLine(lines[end], closing); ++end)
+    if (IsDelimiterLine(lines[end], delimiter)) starts.push_back(end + 1);
   starts.push_back(end + 1);
 
   std::vector<Lines> parts(starts.size() - 1);
@@ -275,6 +314,12 @@ std::vector<Lines> SplitMultipart(const std::string& errorText, HeaderLines head
   lines.erase(lines.begin(), at(starts[largest]));
   parts[largest] = std::move(lines);
   return parts;
+}
+
+std::vector<Lines> SplitMultipart(const std::string& errorText, HeaderLines headers, Lines& lines) {
+  std::optional<std::vector<Lines>> parts = TrySplitMultipart(headers, lines);
+  if (!parts) throw MailError(errorText);
+  return *std::move(parts);
 }
 
 std::optional<std::pair<std::size_t, std::size_t>> FindLineWith(std::string_view key, HeaderLines lines) {

@@ -23,9 +23,13 @@ class TKelMsg;
 void ParseBody(ParseContext& context, TKelMsg& message, HeaderLines headers, Lines& body, const PartType& top);
 
 // The parts of a multipart body, each its own header lines, an empty line and
-// its body lines. Takes the lines out of `lines`. Raises MailError(errorText)
-// when there is no boundary or no line holds its delimiter.
+// its body lines. Takes the lines out of `lines`. A delimiter line may end in
+// blanks. Raises MailError(errorText) when there is no boundary or no line
+// holds its delimiter.
 std::vector<Lines> SplitMultipart(const std::string& errorText, HeaderLines headers, Lines& lines);
+
+// The same, answering nothing where SplitMultipart raises; `lines` is then unchanged.
+std::optional<std::vector<Lines>> TrySplitMultipart(HeaderLines headers, Lines& lines);
 
 // The first line whose upper-cased text contains `key`, and the 1-based position of the key in it.
 std::optional<std::pair<std::size_t, std::size_t>> FindLineWith(std::string_view key, HeaderLines lines);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "mail/foreign_charset.h"
 #include "mail/message_lines.h"
 #include "platform/cp1251.h"
 
@@ -142,29 +143,44 @@ const ConversionTable* TableOf(CyrillicCharset charset) {
   return nullptr;
 }
 
-enum class NamedConversion { kNone, kIso, kKoi8, kUtf8, kGuess };
+enum class NamedConversion { kNone, kIso, kKoi8, kCp866, kUtf8, kForeign, kGuess };
 
-bool StartsWithUpper(std::string_view name, std::string_view prefix) {
-  if (name.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    const char c = name[i];
-    if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != prefix[i]) return false;
-  }
-  return true;
+std::string UpperName(std::string_view name) {
+  std::string upper(name);
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return upper;
 }
 
-bool IsUtf8Name(std::string_view name) {
-  return (name.size() == 5 && StartsWithUpper(name, "UTF-8")) || (name.size() == 4 && StartsWithUpper(name, "UTF8"));
+bool IsOneOf(const std::string& name, std::initializer_list<std::string_view> names) {
+  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// Every Windows code page is taken as Windows-1251, every ISO name as ISO-8859-5
-// and every KOI8 name as KOI8-R: these are the only Cyrillic pages known here.
+// Only the Cyrillic code pages reach their tables; US-ASCII cannot carry the
+// 8-bit bytes it sometimes comes with, so it is left to the guess like no name.
 NamedConversion ConversionFor(std::string_view charset) {
-  if (IsUtf8Name(charset)) return NamedConversion::kUtf8;
-  if (StartsWithUpper(charset, "WINDOWS-")) return NamedConversion::kNone;
-  if (StartsWithUpper(charset, "ISO-")) return NamedConversion::kIso;
-  if (StartsWithUpper(charset, "KOI8-")) return NamedConversion::kKoi8;
-  return NamedConversion::kGuess;
+  const std::string name = UpperName(charset);
+  if (name.empty() || IsOneOf(name, {"US-ASCII", "ASCII", "US_ASCII", "ANSI_X3.4-1968"})) return NamedConversion::kGuess;
+  if (IsOneOf(name, {"UTF-8", "UTF8"})) return NamedConversion::kUtf8;
+  if (IsOneOf(name, {"WINDOWS-1251", "CP1251", "X-CP1251", "CP-1251", "WIN-1251", "MS-CYRL"}))
+    return NamedConversion::kNone;
+  if (IsOneOf(name, {"ISO-8859-5", "ISO8859-5", "ISO_8859-5", "ISO-IR-144", "CYRILLIC"})) return NamedConversion::kIso;
+  if (name.starts_with("KOI8-") || name == "KOI8") return NamedConversion::kKoi8;
+  if (IsOneOf(name, {"CP866", "IBM866", "866", "CSIBM866", "X-CP866"})) return NamedConversion::kCp866;
+  return NamedConversion::kForeign;
+}
+
+const ConversionTable* NamedTable(NamedConversion conversion) {
+  switch (conversion) {
+    case NamedConversion::kIso:
+      return &kIsoTable;
+    case NamedConversion::kKoi8:
+      return &kKoi8Table;
+    case NamedConversion::kCp866:
+      return &kCp866Table;
+    default:
+      return nullptr;
+  }
 }
 
 void ConvertInPlace(std::string& text, const ConversionTable& table) {
@@ -191,6 +207,27 @@ void CutInnerLineBreaks(Lines& lines) {
   lines = std::move(cut);
 }
 
+bool IsAscii(const std::string& line) {
+  return std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Every line well-formed UTF-8 and at least one beyond ASCII.
+bool AreMultibyteUtf8(const Lines& lines) {
+  bool multibyte = false;
+  for (const std::string& line : lines) {
+    if (IsAscii(line)) continue;
+    if (!text::IsMultibyteUtf8(line)) return false;
+    multibyte = true;
+  }
+  return multibyte;
+}
+
+// Text with no usable name: UTF-8 when it plainly is, else the Cyrillic guess.
+std::string ConvertUndeclared(std::string_view text) {
+  if (text::IsMultibyteUtf8(text)) return text::Utf8ToCp1251(text);
+  return ConvertByTable(text, TableOf(DetectCyrillicCharset(text)));
+}
+
 }  // namespace
 
 const ConversionTable& Cp866Table() { return kCp866Table; }
@@ -214,30 +251,41 @@ std::string ConvertByTable(std::string_view text, const ConversionTable* table) 
 }
 
 std::string ConvertTextCharset(std::string_view text, std::string_view charset) {
-  switch (ConversionFor(charset)) {
+  const NamedConversion conversion = ConversionFor(charset);
+  switch (conversion) {
     case NamedConversion::kNone:
       return std::string(text);
-    case NamedConversion::kIso:
-      return ConvertByTable(text, &kIsoTable);
-    case NamedConversion::kKoi8:
-      return ConvertByTable(text, &kKoi8Table);
     case NamedConversion::kUtf8:
       return text::Utf8ToCp1251(text);
+    case NamedConversion::kForeign:
+      if (std::optional<std::string> converted = ForeignToCp1251(text, charset)) return *std::move(converted);
+      break;
     case NamedConversion::kGuess:
       break;
+    default:
+      return ConvertByTable(text, NamedTable(conversion));
   }
-  return ConvertByTable(text, CyrillicTableFor(text));
+  return ConvertUndeclared(text);
 }
 
 void ConvertLinesCharset(Lines& lines, std::string_view charset) {
-  const NamedConversion conversion = ConversionFor(charset);
+  NamedConversion conversion = ConversionFor(charset);
   if (conversion == NamedConversion::kNone) return;
+  if (conversion == NamedConversion::kForeign) {
+    // A stateful charset (UTF-7, ISO-2022) can only be read as one text.
+    if (std::optional<std::string> converted = ForeignToCp1251(JoinLines(lines), charset)) {
+      lines = CutLines(*converted);
+      return;
+    }
+    conversion = NamedConversion::kGuess;
+  }
+  if (conversion == NamedConversion::kGuess && AreMultibyteUtf8(lines)) conversion = NamedConversion::kUtf8;
   if (conversion == NamedConversion::kUtf8) {
     for (std::string& line : lines) line = text::Utf8ToCp1251(line);
     CutInnerLineBreaks(lines);
     return;
   }
-  const ConversionTable* table = conversion == NamedConversion::kIso ? &kIsoTable : &kKoi8Table;
+  const ConversionTable* table = NamedTable(conversion);
   if (conversion == NamedConversion::kGuess) {
     ByteCounts counts;
     for (const std::string& line : lines) counts.Add(line);

@@ -1,7 +1,8 @@
 // Russian text in the Cyrillic code pages mail arrives in, turned into
 // Windows-1251. Only the 66 letters of the Russian alphabet are converted;
-// every other byte keeps its value. UTF-8 is the exception: every character
-// Windows-1251 holds becomes its byte, any other one "?". Nothing here raises.
+// every other byte keeps its value. UTF-8 and the other declared charsets are
+// the exception: every character Windows-1251 holds becomes its byte, any
+// other one "?". Nothing here raises.
 #pragma once
 
 #include <array>
@@ -37,12 +38,14 @@ const ConversionTable* CyrillicTableFor(std::string_view text);
 // Each byte through the table; with none, the text as it is.
 std::string ConvertByTable(std::string_view text, const ConversionTable* table);
 
-// The text converted by a charset name, compared in upper case: "WINDOWS-..." is
-// taken as Windows-1251, every "ISO-..." as ISO-8859-5, every "KOI8-..." as KOI8-R,
-// "UTF-8" and "UTF8" as UTF-8; any other name, the empty one included, leaves the code page to the guess.
+// The text converted by a charset name, compared in any case: the names of
+// Windows-1251 leave it as it is, those of ISO-8859-5, KOI8 and CP866 go through
+// their tables, UTF-8 and every other charset the system knows are read as
+// themselves. No name, US-ASCII or an unknown name: valid UTF-8 that holds a
+// character beyond ASCII is read as UTF-8, anything else by the code page guessed.
 std::string ConvertTextCharset(std::string_view text, std::string_view charset);
 
-// The body converted in place by the same rule, the guess made over its whole text.
+// The body converted in place by the same rule, the guesses made over its whole text.
 void ConvertLinesCharset(Lines& lines, std::string_view charset);
 
 }  // namespace mail

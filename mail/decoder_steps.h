@@ -60,6 +60,20 @@ class Base64Quad {
     return out;
   }
 
+  // Writes the whole bytes of a quad the text left incomplete (two characters
+  // hold one byte, three hold two) at `out`, which needs room for two bytes,
+  // and empties it. Answers the end of what it wrote.
+  char* Finish(char* out) {
+    std::size_t count = count_;
+    count_ = 0;
+    while (count > 0 && slots_[count - 1] == kBase64Pad) --count;
+    if (count < 2 || slots_[0] == kBase64Pad || slots_[1] == kBase64Pad) return out;
+    const unsigned a = slots_[0], b = slots_[1], c = count == 3 ? slots_[2] : 0;
+    *out++ = static_cast<char>((a * 4 + b / 16) & 0xFF);
+    if (count == 3) *out++ = static_cast<char>(((b % 16) * 16 + c / 4) & 0xFF);
+    return out;
+  }
+
  private:
   // Takes one character; true when it completed the quad. A character outside
   // the alphabet (a blank, a line break) takes no slot.

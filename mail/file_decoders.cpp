@@ -104,8 +104,8 @@ void RunFileDecode(ParseContext& context, TAttachedFile& item, std::size_t (*cap
   finish();
 }
 
-// One quad runs across all lines.
-std::size_t Base64Capacity(const Lines& lines) { return TotalSize(lines) / 4 * 3; }
+// One quad runs across all lines; an incomplete last one adds up to two bytes.
+std::size_t Base64Capacity(const Lines& lines) { return TotalSize(lines) / 4 * 3 + 2; }
 
 void DecodeBase64Body(const Lines& lines, DecodeProgress& progress, DecodedBytes& out) {
   decoder_steps::Base64Quad quad;
@@ -113,6 +113,7 @@ void DecodeBase64Body(const Lines& lines, DecodeProgress& progress, DecodedBytes
     progress.AtLine(index);
     out.AdvanceTo(quad.Feed(lines[index], out.End(), [&progress] { progress.Step(); }));
   }
+  out.AdvanceTo(quad.Finish(out.End()));
 }
 
 std::size_t QPCapacity(const Lines& lines) { return TotalSize(lines) + 2 * lines.size(); }

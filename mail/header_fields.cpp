@@ -1,5 +1,6 @@
 #include "mail/header_fields.h"
 
+#include "mail/header_parameters.h"
 #include "mail/message.h"
 #include "mail/text_utils.h"
 
@@ -85,7 +86,22 @@ std::string ParamToken(std::string_view text, std::size_t start) {
 std::string RawContentTypeText(HeaderLines lines) {
   const auto at = FindHeaderLine("CONTENT-TYPE:", lines);
   if (!at) return {};
-  return ReadValue(lines, *at, 15, 72, true, Continuation::kAppendAfterBlank);
+  return ReadValue(lines, *at, 15, kRestOfLine, true, Continuation::kAppendAfterBlank);
+}
+
+std::string UnfoldedField(std::string_view key, HeaderLines lines) {
+  const auto at = FindHeaderLine(key, lines);
+  if (!at) return {};
+  return ReadValue(lines, *at, key.size() + 1, kRestOfLine, true, Continuation::kAppendAfterBlank);
+}
+
+std::optional<std::string> BoundaryOf(HeaderLines lines) {
+  const std::string typeText = RawContentTypeText(lines);
+  if (std::optional<std::string> boundary = FindTokenParameter(typeText, "BOUNDARY")) return boundary;
+  // Where no parameter is named so, "BOUNDARY=" may still stand inside another word.
+  const auto key = UpperAscii(typeText).find("BOUNDARY=");
+  if (key == std::string::npos) return std::nullopt;
+  return RemoveTwoQuotes(ParamToken(typeText, key + 1 + 9));
 }
 
 PartType ReadPartType(HeaderLines lines) {
@@ -94,9 +110,10 @@ PartType ReadPartType(HeaderLines lines) {
     type.encoding = UpperAscii(Trim(Copy(lines[*at], 28, 20)));
   if (!FindHeaderLine("CONTENT-TYPE:", lines)) return type;
   type.hasContentType = true;
-  type.typeText = UpperAscii(RawContentTypeText(lines));
-  if (const auto at = type.typeText.find("CHARSET="); at != std::string::npos)
-    type.charset = RemoveTwoQuotes(ParamToken(type.typeText, at + 1 + std::string_view("CHARSET=").size()));
+  const std::string raw = RawContentTypeText(lines);
+  type.typeText = UpperAscii(raw);
+  if (std::optional<std::string> charset = FindTokenParameter(raw, "CHARSET")) type.charset = UpperAscii(*charset);
+  type.hasBoundary = BoundaryOf(lines).has_value();
   type.mediaType = ParamToken(type.typeText, 1);
   return type;
 }

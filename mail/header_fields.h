@@ -33,12 +33,20 @@ struct PartType {
   std::string typeText;   // Content-Type with its parameters and continuation lines, upper case
   std::string mediaType;  // the type text's first token, e.g. MULTIPART/MIXED
   std::string charset;    // the charset parameter, upper case, quotes removed
+  bool hasBoundary = false;
 };
 
 PartType ReadPartType(HeaderLines lines);
 
 // The Content-Type text with continuation lines, letters as written (for the boundary).
 std::string RawContentTypeText(HeaderLines lines);
+
+// The value of field `key` (upper case, ending with a colon) after its colon,
+// continuation lines joined after a blank; empty when absent.
+std::string UnfoldedField(std::string_view key, HeaderLines lines);
+
+// The multipart boundary the Content-Type names, letters as written.
+std::optional<std::string> BoundaryOf(HeaderLines lines);
 
 // Fills From, MessageId, InReplyTo, ReturnPath, ReplyTo, SendTo, CC, Date and Subject.
 void FillHeaderFields(TKelMsg& message, HeaderLines lines);

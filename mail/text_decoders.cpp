@@ -12,9 +12,10 @@ namespace {
 
 using decoder_steps::Base64Quad;
 
-// Decodes `text` into `out` (room for text.size() / 4 * 3 bytes); answers the end.
+// Decodes `text` into `out` (room for text.size() / 4 * 3 + 2 bytes); answers the end.
 char* DecodeBase64Into(std::string_view text, char* out) {
-  return Base64Quad().Feed(text, out, [] {});
+  Base64Quad quad;
+  return quad.Finish(quad.Feed(text, out, [] {}));
 }
 
 std::size_t TotalSize(const Lines& lines, std::size_t extraPerLine) {
@@ -44,7 +45,7 @@ auto OrOnFailure(Decode decode, Fallback fallback) {
 std::string DecodeBase64Text(std::string_view text) {
   return OrOnFailure(
       [text] {
-        std::string decoded(text.size() / 4 * 3, '\0');
+        std::string decoded(text.size() / 4 * 3 + 2, '\0');
         decoded.resize(static_cast<std::size_t>(DecodeBase64Into(text, decoded.data()) - decoded.data()));
         return decoded;
       },
@@ -55,11 +56,14 @@ void DecodeBase64Lines(Lines& lines, const platform::EventPump& processEvents) {
   OrOnFailure(
       [&] {
         std::string decoded(TotalSize(lines, 0) / 4 * 3 + 3, '\0');
+        // One quad runs across all lines, as in an attached file.
+        Base64Quad quad;
         char* end = decoded.data();
         for (const std::string& line : lines) {
-          end = DecodeBase64Into(line, end);
+          end = quad.Feed(line, end, [] {});
           Pump(processEvents);
         }
+        end = quad.Finish(end);
         decoded.resize(static_cast<std::size_t>(end - decoded.data()));
         lines = CutLines(decoded);
       },

@@ -80,4 +80,14 @@ std::string Utf8ToCp1251(std::string_view utf8) {
   return out;
 }
 
+bool IsMultibyteUtf8(std::string_view text) {
+  bool multibyte = false;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t at = i;
+    if (NextCodePoint(text, i) < 0) return false;
+    multibyte = multibyte || i - at > 1;
+  }
+  return multibyte;
+}
+
 }  // namespace text

@@ -49,6 +49,10 @@ std::string Cp1251ToUtf8(std::string_view cp1251);
 // Characters that Windows-1251 cannot hold, and malformed UTF-8, become '?'.
 std::string Utf8ToCp1251(std::string_view utf8);
 
+// Well-formed UTF-8 holding at least one character beyond ASCII: such text is
+// almost never a single-byte code page by accident.
+bool IsMultibyteUtf8(std::string_view text);
+
 namespace detail {
 
 template <std::size_t N>

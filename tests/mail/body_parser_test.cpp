@@ -7,6 +7,7 @@
 
 #include "mail/mail_error.h"
 #include "mail/message.h"
+#include "mail/message_lines.h"
 #include "tests/mail/body_walk_fixture.h"
 #include "tests/mail/fake_mime_database.h"
 
@@ -17,11 +18,35 @@ using testsupport::BodyWalk;
 using mail::Lines;
 using ::testing::ElementsAre;
 
-TEST(SplitMultipart, DelimitersMustMatchExactly) {
+TEST(SplitMultipart, DelimitersMatchInTheirCaseWithOnlyBlanksAfterThem) {
   const Lines headers = {"Content-Type: multipart/mixed; boundary=\"AbC\"", ""};
-  Lines body = {"preamble", "--AbC", "one", "--AbC ", "still one", "--abc", "--AbC", "two", "--AbC--", "epilogue"};
+  Lines body = {"preamble", "--AbC", "one", "--AbC x", "--abc", "--AbC \t", "two", "--AbC", "three", "--AbC-- ", "epilogue"};
   const auto parts = mail::SplitMultipart("bad", headers, body);
-  EXPECT_THAT(parts, ElementsAre(ElementsAre("one", "--AbC ", "still one", "--abc"), ElementsAre("two")));
+  EXPECT_THAT(parts, ElementsAre(ElementsAre("one", "--AbC x", "--abc"), ElementsAre("two"), ElementsAre("three")));
+}
+
+// The boundary is read from the whole unfolded field, as a parameter proper.
+TEST(SplitMultipart, BoundaryIsAParameterOfTheWholeField) {
+  struct Case {
+    const char* name;
+    Lines headers;
+    std::string boundary;
+  } cases[] = {
+      {"a quoted boundary keeps its blanks", {"Content-Type: multipart/mixed; boundary=\"simple boundary\""},
+       "simple boundary"},
+      {"blanks around the equals sign", {"Content-Type: multipart/mixed; boundary = \"b1\" ; charset=x"}, "b1"},
+      {"an RFC 2231 boundary", {"Content-Type: multipart/mixed; boundary*=us-ascii'en'b%2D2"}, "b-2"},
+      {"beyond the 72nd character",
+       {"Content-Type: multipart/signed; protocol=\"application/pkcs7-signature\"; micalg=sha-256; boundary=\"" +
+        std::string(50, 'q') + "\""},
+       std::string(50, 'q')},
+      {"on a continuation line", {"Content-Type: multipart/mixed;", "\tboundary=\"----=_Part_1\""}, "----=_Part_1"},
+      {"no semicolon before it", {"Content-Type: multipart/mixed boundary=nb"}, "nb"},
+  };
+  for (const Case& c : cases) {
+    Lines body = {"--" + c.boundary, "a", "--" + c.boundary, "b", "--" + c.boundary + "--"};
+    EXPECT_THAT(mail::SplitMultipart("bad", c.headers, body), ElementsAre(ElementsAre("a"), ElementsAre("b"))) << c.name;
+  }
 }
 
 TEST(SplitMultipart, EndOfLinesClosesTheLastPart) {
@@ -106,10 +131,27 @@ TEST_F(BodyWalk, AFileInNoTransferEncodingLosesOnlyAnEmptyLastLine) {
   }
 }
 
-TEST_F(BodyWalk, NestedPartWithoutItsDelimiterFailsTheWholeMessage) {
-  EXPECT_THROW(Parse({"Content-Type: multipart/mixed; boundary=o", ""},
-                     {"--o", "Content-Type: multipart/alternative; boundary=i", "", "--missing", "--o--"}),
-               mail::MailError);
+// A nested multipart that cannot be split is kept whole as one unnamed file;
+// the parts around it parse as ever. Only the top-level body fails.
+TEST_F(BodyWalk, NestedPartThatCannotBeSplitBecomesAFile) {
+  struct Case {
+    const char* name;
+    Lines nested;
+  } cases[] = {
+      {"no line holds its delimiter", {"Content-Type: multipart/alternative; boundary=i", "", "--missing"}},
+      {"empty", {"Content-Type: multipart/related; boundary=i", ""}},
+  };
+  for (const Case& c : cases) {
+    Lines body = {"--o", "", "the text", "--o"};
+    body.insert(body.end(), c.nested.begin(), c.nested.end());
+    body.insert(body.end(), {"--o", "Content-Type: text/plain; name=n.txt", "", "after", "--o--"});
+    const auto message = Parse({"Content-Type: multipart/mixed; boundary=o", ""}, body);
+    EXPECT_THAT(message.Text, ElementsAre("the text")) << c.name;
+    ASSERT_EQ(message.AttachedFiles.Count(), 2u) << c.name;
+    EXPECT_EQ(message.AttachedFiles.Items(0).Data, mail::JoinLines(c.nested)) << c.name;
+    EXPECT_EQ(message.AttachedFiles.Items(1).FileName, "n.txt") << c.name;
+  }
+  EXPECT_THROW(Parse({"Content-Type: multipart/mixed; boundary=o", ""}, {"--missing"}), mail::MailError);
 }
 
 // Nesting is walked 100 levels deep; what lies deeper stays whole in one file.

@@ -128,6 +128,7 @@ TEST(DetectCyrillicCharset, TableForTheGuess) {
 TEST(ConvertTextCharset, ChoosesTheTableByNameOrByGuess) {
   const std::string koi8 = *Iconv("KOI8-R", "UTF-8", "Привет");
   const std::string iso = *Iconv("ISO-8859-5", "UTF-8", "Привет");
+  const std::string cp866 = *Iconv("CP866", "UTF-8", "Привет");
   const std::string cp1251("Привет"_cp1251);
   struct Case {
     const char* name;
@@ -138,13 +139,52 @@ TEST(ConvertTextCharset, ChoosesTheTableByNameOrByGuess) {
       {"KOI8-R by name", koi8, "KOI8-R", cp1251},
       {"KOI8-U is taken as KOI8-R", koi8, "koi8-u", cp1251},
       {"ISO-8859-5 by name", iso, "ISO-8859-5", cp1251},
-      {"every ISO name is ISO-8859-5", iso, "iso-8859-1", cp1251},
-      {"a Windows name converts nothing, even KOI8-R bytes", koi8, "windows-1252", koi8},
+      {"CP866 by name", cp866, "cp866", cp1251},
+      {"Windows-1251 by name converts nothing, even KOI8-R bytes", koi8, "windows-1251", koi8},
       {"no name: the guess", koi8, "", cp1251},
       {"an unknown name: the guess", iso, "x-unknown", cp1251},
+      {"US-ASCII carrying 8-bit bytes: the guess", koi8, "us-ascii", cp1251},
       {"ASCII whatever the name", "plain text", "KOI8-R", "plain text"},
   };
   for (const Case& c : cases) EXPECT_EQ(mail::ConvertTextCharset(c.text, c.charset), c.converted) << c.name;
+}
+
+// Any other charset the system knows is read as itself: what Windows-1251 holds
+// becomes its byte, the rest "?"; Cyrillic bytes under a Latin name are not Cyrillic.
+TEST(ConvertTextCharset, EveryOtherDeclaredCharsetIsReadAsItself) {
+  const std::string cp1251("Привет"_cp1251);
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string charset;
+    std::string converted;
+  } cases[] = {
+      {"ISO-8859-1", *Iconv("ISO-8859-1", "UTF-8", "Frösche"), "iso-8859-1", "Fr?sche"},
+      {"ISO-8859-5 bytes under a Latin name", *Iconv("ISO-8859-5", "UTF-8", "Привет"), "ISO-8859-1", "??????"},
+      {"Windows-1252: its euro sign is Windows-1251's", *Iconv("CP1252", "UTF-8", "Café €"), "windows-1252",
+       std::string("Caf? €"_cp1251)},
+      {"ISO-8859-2", *Iconv("ISO-8859-2", "UTF-8", "Łódź"), "ISO-8859-2", "??d?"},
+      {"UTF-16 with its byte order mark", *Iconv("UTF-16", "UTF-8", "Привет"), "UTF-16", cp1251},
+      {"UTF-16LE", *Iconv("UTF-16LE", "UTF-8", "Привет"), "utf-16le", cp1251},
+      {"UTF-32BE", *Iconv("UTF-32BE", "UTF-8", "Привет"), "UTF-32BE", cp1251},
+      {"UTF-7", *Iconv("UTF-7", "UTF-8", "Привет, мир"), "UTF-7", std::string("Привет, мир"_cp1251)},
+      {"Shift_JIS", *Iconv("SHIFT_JIS", "UTF-8", "日本 ok"), "Shift_JIS", "?? ok"},
+      {"KOI8-R bytes under windows-1252", *Iconv("KOI8-R", "UTF-8", "Привет"), "windows-1252", "??????"},
+      {"a byte the charset does not allow", std::string("a\x81" "b"), "windows-1252", "a?b"},
+      {"a name that is no plain token: the guess", *Iconv("KOI8-R", "UTF-8", "Привет"), "../KOI8-R", cp1251},
+  };
+  for (const Case& c : cases) EXPECT_EQ(mail::ConvertTextCharset(c.text, c.charset), c.converted) << c.name;
+}
+
+// Text without a usable name that is well-formed UTF-8 beyond ASCII is read as UTF-8 before any guess.
+TEST(ConvertTextCharset, UndeclaredUtf8IsReadAsUtf8) {
+  const std::string utf8 = "Привет, мир";
+  const std::string cp1251("Привет, мир"_cp1251);
+  for (const char* name : {"", "x-unknown", "us-ascii"}) EXPECT_EQ(mail::ConvertTextCharset(utf8, name), cp1251) << name;
+  const std::string koi8 = *Iconv("KOI8-R", "UTF-8", "Привет, мир");
+  EXPECT_EQ(mail::ConvertTextCharset(koi8, ""), cp1251) << "KOI8-R is no UTF-8, so the guess reads it";
+  EXPECT_EQ(mail::ConvertTextCharset(utf8, "koi8-r"), mail::ConvertByTable(utf8, &mail::Koi8Table()))
+      << "a declared Cyrillic name is believed";
 }
 
 mail::Lines Fixture(const std::string& charset) {
@@ -172,14 +212,22 @@ TEST(ConvertLinesCharset, OneTextInEveryCodePageBecomesWindows1251) {
   }
 }
 
-TEST(ConvertLinesCharset, Utf8IsDecodedWhenNamedAndGuessedOnlyWithoutAName) {
-  const mail::Lines utf8 = Fixture("utf-8");
-  mail::Lines named = utf8;
-  mail::Lines unnamed = utf8;
-  mail::ConvertLinesCharset(named, "utf-8");
-  mail::ConvertLinesCharset(unnamed, "");
-  EXPECT_EQ(named, Fixture("windows-1251"));
-  EXPECT_NE(unnamed, Fixture("windows-1251"));
+TEST(ConvertLinesCharset, Utf8IsDecodedWhenNamedAndWhenPlainlyUtf8WithoutAName) {
+  for (const char* name : {"utf-8", ""}) {
+    mail::Lines lines = Fixture("utf-8");
+    mail::ConvertLinesCharset(lines, name);
+    EXPECT_EQ(lines, Fixture("windows-1251")) << name;
+  }
+  mail::Lines oneLineNotUtf8 = Fixture("utf-8");
+  oneLineNotUtf8.push_back("\xF0\xD2\xC9");
+  mail::ConvertLinesCharset(oneLineNotUtf8, "");
+  EXPECT_NE(oneLineNotUtf8.front(), Fixture("windows-1251").front()) << "one line that is no UTF-8 leaves it to the guess";
+}
+
+TEST(ConvertLinesCharset, AStatefulCharsetIsReadAsOneText) {
+  mail::Lines lines = mail::CutLines(*Iconv("UTF-7", "UTF-8", "Привет,\r\nмир\r\n"));
+  mail::ConvertLinesCharset(lines, "UTF-7");
+  EXPECT_THAT(lines, ::testing::ElementsAre(std::string("Привет,"_cp1251), std::string("мир"_cp1251)));
 }
 
 TEST(ConvertLinesCharset, TheBodyIsCutIntoLinesAgain) {

@@ -91,7 +91,8 @@ TEST(DecodeBase64File, AQuadRunsAcrossLines) {
       {"one character per line", {"T", "W", "F", "u"}, "Man"},
       {"blanks and empty lines take no slot", {"T W", "", " F u "}, "Man"},
       {"padded quad then more", {"TQ=", "=TWFu"}, "MMan"},
-      {"left-over characters at the very end are dropped", {"TWFu", "TW"}, "Man"},
+      {"an incomplete last group at the very end gives its whole bytes", {"TWFu", "TW"}, "ManM"},
+      {"a single left-over character holds no whole byte", {"TWFu", "T"}, "Man"},
       {"no lines", {}, ""},
   };
   for (const Case& c : cases) EXPECT_EQ(Decoding().Decode(&mail::DecodeBase64File, c.lines), c.data) << c.name;

@@ -161,7 +161,7 @@ const BrokenBody kBrokenBodies[] = {
     {"base64 with junk and bad padding",
      kMixed + "x\r\n\r\n--x\r\nContent-Type: a/b; name=f.bin\r\nContent-Transfer-Encoding: base64\r\n\r\n"
               "YW*Jj!\r\nZA=\r\n=QQ\r\n--x--",
-     false, 1, "abcd", {}},
+     false, 1, "abcdA", {}},  // the incomplete last group "QQ" still holds one byte
     {"quoted-printable with bad escapes",
      kMixed + "x\r\n\r\n--x\r\nContent-Type: a/b; name=f.bin\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
               "a=ZZb=4\r\n=\r\nc=3d=\r\n--x--",

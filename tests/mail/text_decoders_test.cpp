@@ -24,8 +24,10 @@ TEST(DecodeBase64Text, DecodesByTheQuadRules) {
       {"blank inside is ignored", "TW Fu", "Man"},
       {"line breaks inside are ignored", "TW\r\nFu", "Man"},
       {"characters outside the alphabet take no slot", "T*W.F!u", "Man"},
-      {"left-over characters are dropped", "TWFuTW", "Man"},
-      {"fewer than four characters give nothing", "TWF", ""},
+      {"an incomplete last group of two characters gives one byte", "TWFuTW", "ManM"},
+      {"an incomplete last group of three characters gives two bytes", "TWF", "Ma"},
+      {"a single left-over character holds no whole byte", "TWFuT", "Man"},
+      {"an incomplete group ended by a pad", "TWE=TW=", "MaM"},
       {"empty", "", ""},
       {"pad in the first slot counts no byte", "=AAA", ""},
       {"pad in the third slot keeps one byte", "TQ=u", "M"},
@@ -46,14 +48,15 @@ TEST(DecodeBase64Text, RoundTripsEveryLength) {
   }
 }
 
-TEST(DecodeBase64Lines, DecodesEachLineByItselfAndCutsTheResultIntoLines) {
+TEST(DecodeBase64Lines, DecodesOneQuadAcrossLinesAndCutsTheResultIntoLines) {
   struct Case {
     const char* name;
     mail::Lines encoded;
     mail::Lines decoded;
   } cases[] = {
-      {"incomplete quads never join across lines", {"TWF", "u"}, {}},
-      {"left-over characters of a line are dropped", {"TWFuT", "TWFu"}, {"ManMan"}},
+      {"a quad split over two lines", {"TWF", "u"}, {"Man"}},
+      {"lines of any length make one text", {"TWFuT", "WFu"}, {"ManMan"}},
+      {"an incomplete last group gives its whole bytes", {"TWFu", "TWE"}, {"ManMa"}},
       {"CR LF in the decoded text cuts lines", {testsupport::EncodeBase64("one\r\ntwo\r\n")}, {"one", "two"}},
       {"lone CR and lone LF cut lines too", {testsupport::EncodeBase64("a\rb\nc")}, {"a", "b", "c"}},
       {"a line break across encoded lines", {testsupport::EncodeBase64("ab\r"), testsupport::EncodeBase64("\ncd")},
