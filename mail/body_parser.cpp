@@ -8,11 +8,13 @@
 #include "mail/file_decoders.h"
 #include "mail/header_decoding.h"
 #include "mail/header_parameters.h"
+#include "mail/html_text.h"
 #include "mail/mail_error.h"
 #include "mail/message.h"
 #include "mail/message_lines.h"
 #include "mail/text_decoders.h"
 #include "mail/text_utils.h"
+#include "platform/cp1251.h"
 
 namespace mail {
 
@@ -89,6 +91,14 @@ std::string DecodedName(const ParameterValue& name, const std::string& charset) 
   return DecodeHeaderText(JoinEncodedWords(name.text), charset);
 }
 
+// What a reader of HTML-only mail sees: the page's text, in Windows-1251;
+// nothing when the page could not be decoded.
+Lines RenderedHtml(const std::optional<std::string>& html, const std::string& charset) {
+  if (!html) return {};
+  const std::string utf8 = text::Cp1251ToUtf8(ConvertTextCharset(*html, charset));
+  return CutLines(text::Utf8ToCp1251(HtmlToPlainText(utf8)));
+}
+
 class BodyParser {
  public:
   BodyParser(ParseContext& context, TKelMsg& message) : context_(context), message_(message) {}
@@ -97,6 +107,8 @@ class BodyParser {
 
  private:
   void ParsePlainText(Lines& body, const std::string& encoding);
+  void ParseHtml(Lines& body, const std::string& encoding);
+  void RenderHtmlPartIfNoText();
   void ExtractUuencodedFiles(Lines& body);
   void ParseSingleFile(HeaderLines headers, Lines& body, const std::string& encoding);
   void ParseMultipart(HeaderLines headers, Lines& body);
@@ -118,13 +130,21 @@ class BodyParser {
   ParseContext& context_;
   TKelMsg& message_;
   int unnamedCount_ = 0;
+  bool sawPlainTextPart_ = false;
+  struct HtmlPart {
+    std::size_t file;  // its index among the attached files
+    std::string charset;
+  };
+  std::optional<HtmlPart> firstHtmlPart_;
 };
 
 void BodyParser::Parse(HeaderLines headers, Lines& body, const PartType& top) {
   const std::string& media = top.mediaType;
   const bool plainText = !top.hasContentType || Contains(media, "TEXT") || media == "MULTIPART/REPORT" ||
                          (Contains(media, "MESSAGE") && !top.hasBoundary);
-  if (plainText) {
+  if (media == "TEXT/HTML") {
+    ParseHtml(body, top.encoding);
+  } else if (plainText) {
     ParsePlainText(body, top.encoding);
   } else if (IsFileEncoding(top.encoding) || !(media.starts_with("MULTIPART/") || top.hasBoundary)) {
     // A single part that is neither text nor multipart is one file, whatever its encoding.
@@ -140,6 +160,21 @@ void BodyParser::ParsePlainText(Lines& body, const std::string& encoding) {
   else if (encoding == "QUOTED-PRINTABLE") DecodeQPLines(body, context_.EventPump());
   ConvertLinesCharset(body, message_.Charset);
   message_.Text = Recut(std::move(body));
+}
+
+// The page is kept whole as a file; the text shown is its rendering.
+void BodyParser::ParseHtml(Lines& body, const std::string& encoding) {
+  TAttachedFile& item = message_.AttachedFiles.Add(NextUnnamedName("TEXT/HTML"));
+  if (IsFileEncoding(encoding)) Decode(item, std::move(body), encoding);
+  else Store(item, body);
+  message_.Text = RenderedHtml(item.Data, message_.Charset);
+}
+
+// A multipart message with no plain text part reads as its first unnamed HTML part.
+void BodyParser::RenderHtmlPartIfNoText() {
+  if (sawPlainTextPart_ || !message_.Text.empty() || !firstHtmlPart_) return;
+  const TAttachedFile& page = message_.AttachedFiles.Items(firstHtmlPart_->file);
+  message_.Text = RenderedHtml(page.Data, firstHtmlPart_->charset);
 }
 
 // Each "begin" ... "end" block leaves the body and becomes a decoded file; a
@@ -198,6 +233,7 @@ void BodyParser::ParseMultipart(HeaderLines headers, Lines& body) {
     queue.pop_front();
     ParsePart(part, queue);
   }
+  RenderHtmlPartIfNoText();
 }
 
 void BodyParser::ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue) {
@@ -217,8 +253,11 @@ void BodyParser::ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue) {
   const bool isText = message_.Text.empty() &&
                       (type.mediaType == "TEXT/PLAIN" ||
                        (!IsFileEncoding(type.encoding) && name.empty() && type.mediaType != "TEXT/HTML"));
-  if (isText) AddTextPart(part, type);
-  else AddFilePart(part, type, std::move(name));
+  sawPlainTextPart_ = sawPlainTextPart_ || type.mediaType == "TEXT/PLAIN";
+  if (isText) return AddTextPart(part, type);
+  if (type.mediaType == "TEXT/HTML" && name.empty() && !firstHtmlPart_)
+    firstHtmlPart_ = HtmlPart{message_.AttachedFiles.Count(), CharsetOr(type.charset)};
+  AddFilePart(part, type, std::move(name));
 }
 
 std::string BodyParser::PartFileName(HeaderLines partHeaders, const std::string& partCharset) const {
