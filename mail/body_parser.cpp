@@ -92,10 +92,12 @@ std::string DecodedName(const ParameterValue& name, const std::string& charset) 
 }
 
 // What a reader of HTML-only mail sees: the page's text, in Windows-1251;
-// nothing when the page could not be decoded.
+// nothing when the page could not be decoded. A page whose part names no
+// charset may name its own.
 Lines RenderedHtml(const std::optional<std::string>& html, const std::string& charset) {
   if (!html) return {};
-  const std::string utf8 = text::Cp1251ToUtf8(ConvertTextCharset(*html, charset));
+  const std::string named = charset.empty() ? CharsetNamedInHtml(*html) : charset;
+  const std::string utf8 = text::Cp1251ToUtf8(ConvertTextCharset(*html, named));
   return CutLines(text::Utf8ToCp1251(HtmlToPlainText(utf8)));
 }
 

@@ -59,6 +59,7 @@ std::string DecodeHeaderWord(std::string_view text, std::string_view defaultChar
   std::string_view charset;
   std::string_view encoding;
   if (!TakeField(rest, charset) || charset.empty()) return std::string(text);
+  charset = charset.substr(0, charset.find('*'));  // RFC 2231 lets a language follow: "UTF-8*ru"
   if (!TakeField(rest, encoding) || encoding.size() != 1) return std::string(text);
   switch (encoding.front()) {
     case 'B':

@@ -122,9 +122,17 @@ class PlainTextWriter {
   std::size_t Size() const { return out_.size(); }
   std::string_view Since(std::size_t at) const { return std::string_view(out_).substr(std::min(at, out_.size())); }
 
+  // A non-breaking space kept its place among the collapsed blanks; in plain text it is a blank.
   std::string Take() {
     if (!out_.empty()) out_ += "\r\n";
-    return std::move(out_);
+    std::string text;
+    text.reserve(out_.size());
+    for (std::size_t at = 0; at < out_.size(); ++at) {
+      const bool nonBreaking = out_[at] == '\xC2' && at + 1 < out_.size() && out_[at + 1] == '\xA0';
+      text += nonBreaking ? ' ' : out_[at];
+      at += nonBreaking ? 1 : 0;
+    }
+    return text;
   }
 
  private:
@@ -275,6 +283,24 @@ class Renderer {
 };
 
 }  // namespace
+
+std::string CharsetNamedInHtml(std::string_view html) {
+  std::string head(html.substr(0, 4096));
+  for (char& c : head) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  for (std::size_t at = head.find("<meta"); at != std::string::npos; at = head.find("<meta", at + 1)) {
+    const std::size_t end = head.find('>', at);
+    const std::size_t key = head.find("charset=", at);
+    if (key == std::string::npos || key > end) continue;
+    std::size_t from = key + 8;
+    if (from < head.size() && (head[from] == '"' || head[from] == '\'')) ++from;
+    std::size_t to = from;
+    while (to < head.size() && (IsLetter(head[to]) || (head[to] >= '0' && head[to] <= '9') || head[to] == '-' ||
+                                head[to] == '_' || head[to] == '.' || head[to] == ':'))
+      ++to;
+    return std::string(html.substr(from, to - from));
+  }
+  return {};
+}
 
 std::string HtmlToPlainText(std::string_view utf8Html) {
   utf8Html = utf8Html.substr(0, ReadablePrefix(utf8Html));

@@ -16,6 +16,9 @@ namespace mail {
 // the parser's cost would grow past all reason.
 std::string HtmlToPlainText(std::string_view utf8Html);
 
+// The charset a page names for itself in a <meta> tag near its start; empty when none.
+std::string CharsetNamedInHtml(std::string_view html);
+
 inline constexpr std::size_t kMaxRenderedHtml = 4 * 1024 * 1024;
 
 }  // namespace mail

@@ -188,3 +188,42 @@ TEST_F(BodyWalk, MultipartReportIsShownAsText) {
 }
 
 }  // namespace
+
+// Mail that comes only as HTML reads as the page's text; the page itself is kept as a file.
+TEST_F(BodyWalk, HtmlOnlyMailReadsAsThePagesText) {
+  const std::string page = "<p>Hello <b>there</b></p><p>two</p>";
+  const Lines rendered = {"Hello there", "", "two"};
+  struct Case {
+    const char* name;
+    Lines headers;
+    Lines body;
+    Lines text;
+    std::string file;
+  } cases[] = {
+      {"a top-level page", {"Content-Type: text/html", ""}, {page}, rendered, page + "\r\n"},
+      {"a top-level page in base64", {"Content-Type: text/html", "Content-Transfer-Encoding: base64", ""},
+       {"PHA+SGVsbG8gPGI+dGhlcmU8L2I+PC9wPjxwPnR3bzwvcD4="}, rendered, page},
+      {"an HTML-only alternative", {"Content-Type: multipart/alternative; boundary=b", ""},
+       {"--b", "Content-Type: text/html", "", page, "--b--"}, rendered, page + "\r\n"},
+      {"a plain text part wins", {"Content-Type: multipart/alternative; boundary=b", ""},
+       {"--b", "Content-Type: text/plain", "", "plain", "--b", "Content-Type: text/html", "", page, "--b--"},
+       {"plain"}, page + "\r\n"},
+      {"an empty plain text part still wins", {"Content-Type: multipart/alternative; boundary=b", ""},
+       {"--b", "Content-Type: text/plain", "", "--b", "Content-Type: text/html", "", page, "--b--"}, {},
+       page + "\r\n"},
+      {"a named page is an attachment, not the text", {"Content-Type: multipart/mixed; boundary=b", ""},
+       {"--b", "Content-Type: text/html; name=page.html", "", page, "--b--"}, {}, page + "\r\n"},
+  };
+  for (const Case& c : cases) {
+    const auto message = Parse(c.headers, c.body);
+    EXPECT_EQ(message.Text, c.text) << c.name;
+    ASSERT_EQ(message.AttachedFiles.Count(), 1u) << c.name;
+    EXPECT_EQ(message.AttachedFiles.Items(0).Data, c.file) << c.name;
+  }
+}
+
+TEST_F(BodyWalk, AnHtmlPageWithoutACharsetInItsPartReadsTheOneItNames) {
+  const std::string koi8Page = "<meta charset=\"koi8-r\"><p>\xF0\xD2\xC9\xD7\xC5\xD4</p>";  // "Привет" in KOI8-R
+  const auto message = Parse({"Content-Type: text/html", ""}, {koi8Page});
+  EXPECT_THAT(message.Text, ElementsAre(std::string("\xCF\xF0\xE8\xE2\xE5\xF2")));
+}

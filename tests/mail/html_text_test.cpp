@@ -20,7 +20,8 @@ TEST(HtmlToPlainText, ShowsTheVisibleTextAsAReaderSeesIt) {
        "<html><head><title>T</title><style>p{}</style></head><body><script>x()</script>shown</body></html>",
        "shown\r\n"},
       {"comments are not shown", "a<!-- hidden -->b", "ab\r\n"},
-      {"entities are decoded", "&lt;tag&gt; &amp; &quot;q&quot; &#1055;&#x440;&nbsp;x", "<tag> & \"q\" Пр\xC2\xA0x\r\n"},
+      {"entities are decoded", "&lt;tag&gt; &amp; &quot;q&quot; &#1055;&#x440;&nbsp;x", "<tag> & \"q\" Пр x\r\n"},
+      {"non-breaking spaces are blanks that never collapse", "a&nbsp;&nbsp; b", "a   b\r\n"},
       {"a link is its text and its address", "see <a href=\"https://example.org/a\">the page</a>.",
        "see the page <https://example.org/a>.\r\n"},
       {"a link that shows its address is not doubled", "<a href=\"https://example.org/\">https://example.org/</a>",
@@ -70,6 +71,15 @@ TEST(HtmlToPlainText, ReadsOnlyTheFirstPartOfAHugePage) {
   const std::string text = mail::HtmlToPlainText(html);
   EXPECT_TRUE(text.starts_with("start\r\n\r\nxxx"));
   EXPECT_EQ(text.find("never"), std::string::npos);
+}
+
+TEST(CharsetNamedInHtml, ReadsTheMetaTagsOfThePage) {
+  EXPECT_EQ(mail::CharsetNamedInHtml("<html><head><META charset=\"KOI8-R\"></head>"), "KOI8-R");
+  EXPECT_EQ(mail::CharsetNamedInHtml(
+                "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\"><p>charset=x"),
+            "windows-1251");
+  EXPECT_EQ(mail::CharsetNamedInHtml("<p>charset=utf-8</p><meta name=\"x\">"), "");
+  EXPECT_EQ(mail::CharsetNamedInHtml(""), "");
 }
 
 }  // namespace
