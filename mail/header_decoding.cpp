@@ -4,6 +4,7 @@
 
 #include "mail/charsets.h"
 #include "mail/text_decoders.h"
+#include "platform/cp1251.h"
 
 namespace mail {
 
@@ -54,7 +55,10 @@ bool FindEncodedWord(std::string_view text, std::size_t& start, std::size_t& sto
 }
 
 std::string DecodeHeaderWord(std::string_view text, std::string_view defaultCharset) {
-  if (!IsEncodedWordShape(text)) return ConvertTextCharset(text, defaultCharset);
+  // Raw 8-bit text that is well-formed UTF-8 was written so, whatever the body
+  // declares: no Cyrillic or Latin page makes such sequences by accident.
+  if (!IsEncodedWordShape(text))
+    return text::IsMultibyteUtf8(text) ? text::Utf8ToCp1251(text) : ConvertTextCharset(text, defaultCharset);
   std::string_view rest = text.substr(2, text.size() - 4);
   std::string_view charset;
   std::string_view encoding;

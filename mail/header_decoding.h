@@ -10,7 +10,8 @@
 namespace mail {
 
 // The whole value: each encoded word decoded and converted by its own charset,
-// the text around and between them (blanks included) by `defaultCharset`.
+// the text around and between them (blanks included) by `defaultCharset`,
+// or as UTF-8 where it is well-formed UTF-8 beyond ASCII.
 std::string DecodeHeaderText(std::string_view text, std::string_view defaultCharset);
 
 // One piece of a value: an encoded word, or plain text converted by `defaultCharset`.

@@ -55,6 +55,7 @@ TEST(DecodeHeaderText, DecodesEncodedWordsAndConvertsTheRest) {
       {"a Latin ISO word by its own table", "=?ISO-8859-1?Q?caf=E9?=", "", "caf?"},
       {"a language after the charset", "=?KOI8-R*ru?Q?=F0?=", "", std::string("П"_cp1251)},
       {"raw UTF-8 with no charset anywhere", "Привет", "", std::string("Привет"_cp1251)},
+      {"raw UTF-8 whatever the body declares", "Jørgen Привет", "windows-1251", std::string("J?rgen Привет"_cp1251)},
       {"unknown encoding letter stays", "=?KOI8-R?X?abc?=", "", "=?KOI8-R?X?abc?="},
       {"two-letter encoding stays", "=?KOI8-R?BB?abc?=", "", "=?KOI8-R?BB?abc?="},
       {"empty charset stays", "=??Q?abc?=", "", "=??Q?abc?="},
