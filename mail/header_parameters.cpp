@@ -4,6 +4,7 @@
 #include <map>
 
 #include "mail/text_utils.h"
+#include "platform/hex_digit.h"
 
 namespace mail {
 
@@ -81,19 +82,12 @@ class ParameterReader {
   std::size_t at_ = 0;
 };
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 std::string PercentDecoded(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const int high = i + 2 < text.size() && text[i] == '%' ? HexValue(text[i + 1]) : -1;
-    const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+    const int high = i + 2 < text.size() && text[i] == '%' ? platform::HexDigitValue(text[i + 1]) : -1;
+    const int low = high >= 0 ? platform::HexDigitValue(text[i + 2]) : -1;
     if (low < 0) {
       out += text[i];
       continue;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/cp1251.h"
+#include "platform/hex_digit.h"
 #include "platform/home_folder.h"
 #include "platform/private_files.h"
 
@@ -72,13 +73,6 @@ void AppendEscaped(std::string& out, std::string_view field) {
   }
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // A backslash that starts neither \\ nor \xHH stands for itself, so a path
 // typed in by hand survives.
 std::string Unescape(std::string_view field) {
@@ -88,9 +82,9 @@ std::string Unescape(std::string_view field) {
     if (field[i] == '\\' && i + 1 < field.size() && field[i + 1] == '\\') {
       out += '\\';
       ++i;
-    } else if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] == 'x' && HexValue(field[i + 2]) >= 0 &&
-               HexValue(field[i + 3]) >= 0) {
-      out += static_cast<char>(HexValue(field[i + 2]) * 16 + HexValue(field[i + 3]));
+    } else if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] == 'x' && platform::HexDigitValue(field[i + 2]) >= 0 &&
+               platform::HexDigitValue(field[i + 3]) >= 0) {
+      out += static_cast<char>(platform::HexDigitValue(field[i + 2]) * 16 + platform::HexDigitValue(field[i + 3]));
       i += 3;
     } else {
       out += field[i];

@@ -125,17 +125,19 @@ TEST(DetectCyrillicCharset, TableForTheGuess) {
   EXPECT_EQ(mail::CyrillicTableFor(*Iconv("ISO-8859-5", "UTF-8", "Привет")), &mail::IsoTable());
 }
 
+struct ConversionCase {
+  const char* name;
+  std::string text;
+  std::string charset;
+  std::string converted;
+};
+
 TEST(ConvertTextCharset, ChoosesTheTableByNameOrByGuess) {
   const std::string koi8 = *Iconv("KOI8-R", "UTF-8", "Привет");
   const std::string iso = *Iconv("ISO-8859-5", "UTF-8", "Привет");
   const std::string cp866 = *Iconv("CP866", "UTF-8", "Привет");
   const std::string cp1251("Привет"_cp1251);
-  struct Case {
-    const char* name;
-    std::string text;
-    std::string charset;
-    std::string converted;
-  } cases[] = {
+  const ConversionCase cases[] = {
       {"KOI8-R by name", koi8, "KOI8-R", cp1251},
       {"KOI8-U is taken as KOI8-R", koi8, "koi8-u", cp1251},
       {"ISO-8859-5 by name", iso, "ISO-8859-5", cp1251},
@@ -146,19 +148,14 @@ TEST(ConvertTextCharset, ChoosesTheTableByNameOrByGuess) {
       {"US-ASCII carrying 8-bit bytes: the guess", koi8, "us-ascii", cp1251},
       {"ASCII whatever the name", "plain text", "KOI8-R", "plain text"},
   };
-  for (const Case& c : cases) EXPECT_EQ(mail::ConvertTextCharset(c.text, c.charset), c.converted) << c.name;
+  for (const ConversionCase& c : cases) EXPECT_EQ(mail::ConvertTextCharset(c.text, c.charset), c.converted) << c.name;
 }
 
 // Any other charset the system knows is read as itself: what Windows-1251 holds
 // becomes its byte, the rest "?"; Cyrillic bytes under a Latin name are not Cyrillic.
 TEST(ConvertTextCharset, EveryOtherDeclaredCharsetIsReadAsItself) {
   const std::string cp1251("Привет"_cp1251);
-  struct Case {
-    const char* name;
-    std::string text;
-    std::string charset;
-    std::string converted;
-  } cases[] = {
+  const ConversionCase cases[] = {
       {"ISO-8859-1", *Iconv("ISO-8859-1", "UTF-8", "Frösche"), "iso-8859-1", "Fr?sche"},
       {"ISO-8859-5 bytes under a Latin name", *Iconv("ISO-8859-5", "UTF-8", "Привет"), "ISO-8859-1", "??????"},
       {"Windows-1252: its euro sign is Windows-1251's", *Iconv("CP1252", "UTF-8", "Café €"), "windows-1252",
@@ -173,7 +170,7 @@ TEST(ConvertTextCharset, EveryOtherDeclaredCharsetIsReadAsItself) {
       {"a byte the charset does not allow", std::string("a\x81" "b"), "windows-1252", "a?b"},
       {"a name that is no plain token: the guess", *Iconv("KOI8-R", "UTF-8", "Привет"), "../KOI8-R", cp1251},
   };
-  for (const Case& c : cases) EXPECT_EQ(mail::ConvertTextCharset(c.text, c.charset), c.converted) << c.name;
+  for (const ConversionCase& c : cases) EXPECT_EQ(mail::ConvertTextCharset(c.text, c.charset), c.converted) << c.name;
 }
 
 // Text without a usable name that is well-formed UTF-8 beyond ASCII is read as UTF-8 before any guess.
