@@ -47,17 +47,21 @@ void TKelPOP::SendAhead(CommandPlan plan) {
 // it leaves the state the caller sees as it was.
 void TKelPOP::AskCapabilities() {
   capabilitiesAsked_ = true;
+  if (const std::optional<std::string> capabilities = ReadCapabilities()) pipelining_ = ListsPipelining(*capabilities);
+}
+
+std::optional<std::string> TKelPOP::ReadCapabilities() {
   const bool replyError = replyError_;
   std::string replyText = replyText_;
   std::string reply;
   SendCommand("CAPA\r\n");
-  if (!ReadReply(reply)) return;
-  if (!replyError_) {
-    if (!ReadMultiLine(reply, reply.find(kCrLf))) return;
-    pipelining_ = ListsPipelining(reply);
-  }
+  if (!ReadReply(reply)) return std::nullopt;
+  std::optional<std::string> capabilities;
+  if (!replyError_ && ReadMultiLine(reply, reply.find(kCrLf))) capabilities = std::move(reply);
+  if (!connected_) return std::nullopt;
   replyError_ = replyError;
   replyText_ = std::move(replyText);
+  return capabilities;
 }
 
 // True when `command` was planned: the replies to any planned commands before

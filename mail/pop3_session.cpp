@@ -115,6 +115,7 @@ void TKelPOP::Connect() {
   std::string reply;
   if (!ReadReply(reply)) return;
   if (replyError_ || !reply.starts_with("+OK")) return SignalError(kGreetingRefused);
+  greeting_ = reply.substr(0, reply.find(kCrLf));
   if (Security != platform::Security::StartTls) return;
   SendCommand("STLS\r\n");
   if (!ReadReply(reply)) return;
@@ -134,20 +135,6 @@ void TKelPOP::RefuseConnection(SessionFailure failure) {
 const std::string& TKelPOP::ConnectErrorText() const {
   static const std::string kNone;
   return failure_.code == kConnectFailed || failure_.code == kSecureFailed ? failure_.description : kNone;
-}
-
-bool TKelPOP::Login() {
-  if (!connected_) throw MailError(std::string("Не возможен вход т.к. нет соединения!"_cp1251));
-  std::string reply;
-  SendCommand("USER " + UserId + "\r\n");
-  if (!ReadReply(reply)) return false;
-  if (!replyError_) {
-    SendCommand("PASS " + Passwd + "\r\n");
-    if (!ReadReply(reply)) return false;
-    if (!replyError_) return true;
-  }
-  SignalError(kLoginRefused);
-  return false;
 }
 
 std::uint32_t TKelPOP::CountNew() {

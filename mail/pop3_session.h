@@ -3,7 +3,7 @@
 //
 // Calling order of a check pass:
 //   Connect           reads the greeting; test Connected afterwards
-//   Login             USER, PASS                        -> true when both accepted
+//   Login             USER and PASS, or the LoginMethod -> true when accepted
 //   CountNew          STAT, LAST                        -> MsgCount; new = MsgCount - LAST
 //   Retrieve(n)       LIST n, RETR n                    -> the parsed message, owned by the caller
 //   RetrieveHeaders(n) TOP n 0                          -> the header block, the message's identity
@@ -34,6 +34,7 @@
 #include "mail/attached_files.h"
 #include "mail/command_plan.h"
 #include "mail/lines.h"
+#include "mail/login_method.h"
 #include "mail/message.h"
 #include "mail/message_lines.h"
 #include "mail/parse_context.h"
@@ -76,7 +77,8 @@ class TKelPOP : private ParseContext {
   platform::Security Security = platform::Security::None;
   std::string CertSha256;  // a pinned certificate (64 hex digits); empty: the system's trust
   std::string UserId;
-  std::string Passwd;
+  std::string Passwd;  // the password, or for OAuth 2.0 the access token
+  LoginMethod Method = LoginMethod::kUserPass;
   std::string ErrorInFormatOfMsg;  // "Ошибочный формат сообщения!"
   std::uint16_t DecodeProgressStep = 10;
   std::uint16_t RetrieveProgressStep = 10;
@@ -196,6 +198,13 @@ class TKelPOP : private ParseContext {
   void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);
   void Write(std::string_view commands);
   void AskCapabilities();
+  // The CAPA reply, status line included; nothing when it was refused or the
+  // session ended. A refusal leaves the state the caller sees as it was.
+  std::optional<std::string> ReadCapabilities();
+  bool LogInWithUserPass();
+  bool LogInWithApop();
+  bool LogInWithSasl(const std::string& mechanism);
+  bool SendSaslResponse(const std::string& mechanism, const std::string& response);
   bool TakePlanned(const std::string& command);
   void WriteAhead();
   void DiscardReplies(std::size_t count);
@@ -209,6 +218,7 @@ class TKelPOP : private ParseContext {
   std::uint32_t msgCount_ = 0;
   bool replyError_ = false;
   std::string replyText_;
+  std::string greeting_;  // the greeting's first line, for APOP
   std::int32_t msgSize_ = 0;
   std::uint16_t retrievePercent_ = 0;
   SessionFailure failure_;

@@ -95,3 +95,33 @@ TEST_F(Pop3Dovecot, WrongPasswordFailsLoginWith2001) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every method Dovecot offers logs in with the right password and is refused
+// with its own text for a wrong one.
+TEST_F(Pop3Dovecot, EveryLoginMethodDovecotOffersLogsIn) {
+  for (const mail::LoginMethod method : {mail::LoginMethod::kUserPass, mail::LoginMethod::kApop,
+                                         mail::LoginMethod::kSaslPlain}) {
+    SCOPED_TRACE(static_cast<int>(method));
+    for (const std::string password : {"secret", "wrong"}) {
+      auto session = MakeSession(password);
+      session->Method = method;
+      SessionEvents events(*session);
+      session->Connect();
+      ASSERT_TRUE(session->Connected());
+      const bool loggedIn = session->Login();
+      EXPECT_EQ(loggedIn, password == "secret");
+      if (loggedIn) {
+        session->CountNew();
+        EXPECT_EQ(session->MsgCount(), 3u);
+        session->Quit();
+      } else {
+        EXPECT_EQ(session->Failure().code, mail::kLoginRefused);
+        EXPECT_FALSE(session->Failure().serverText.empty()) << "the server's own words";
+      }
+    }
+  }
+}
+
+}  // namespace

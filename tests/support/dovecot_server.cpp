@@ -112,7 +112,7 @@ void DovecotServer::WriteConfiguration(const std::vector<MailboxUser>& users, co
          << "log_path = " << root_ << "/dovecot.log\n"
          << SslSettings(tls)
          << "disable_plaintext_auth = no\n"
-         << "auth_mechanisms = plain\n"
+         << "auth_mechanisms = plain apop\n"
          << "first_valid_uid = 1\n"
          << "default_internal_user = " << internalUser << "\n"
          << "default_login_user = " << loginUser << "\n"
