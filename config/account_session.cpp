@@ -11,6 +11,7 @@ void CopyAccount(const TServer& account, mail::TKelPOP& session) {
   session.CertSha256 = account.CertSha256;
   session.UserId = account.UserId;
   session.Passwd = account.Passwd;
+  session.Method = account.Login;
 }
 
 }  // namespace config

@@ -128,6 +128,13 @@ QWidget* TConfigWin::CreateServerPanel() {
   security_ = new QComboBox(fields);
   security_->setObjectName(QStringLiteral("Security"));
   security_->addItems({QStringLiteral("нет"), QStringLiteral("SSL/TLS"), QStringLiteral("STLS")});
+  login_ = new QComboBox(fields);
+  login_->setObjectName(QStringLiteral("Login"));
+  login_->addItems({QStringLiteral("USER/PASS"), QStringLiteral("APOP"), QStringLiteral("SASL PLAIN"),
+                    QStringLiteral("OAuth 2.0 (XOAUTH2)"), QStringLiteral("OAuth 2.0 (OAUTHBEARER)")});
+  // Its longest name must not widen the fields past the dialog's design width.
+  login_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  login_->setMinimumContentsLength(10);
   port_ = Edit("Port", fields);
   // 1 to 65535 without leading zeros; only an empty field is no port yet.
   const QRegularExpression ports(
@@ -154,6 +161,8 @@ QWidget* TConfigWin::CreateServerPanel() {
   connection->addWidget(new THoverLabel(QStringLiteral("Порт:"), port_, fields));
   connection->addWidget(port_, 1);
   grid->addLayout(connection, 3, 1);
+  grid->addWidget(new THoverLabel(QStringLiteral("Вход:"), login_, fields), 4, 0);
+  grid->addWidget(login_, 4, 1);
 
   splitter_ = new QSplitter(Qt::Horizontal, group);
   splitter_->setObjectName(QStringLiteral("Splitter1"));
@@ -259,6 +268,7 @@ void TConfigWin::ConnectHandlers() {
   connect(passwd_, &QLineEdit::textEdited, this, &TConfigWin::PasswdChange);
   connect(security_, &QComboBox::activated, this, &TConfigWin::SecurityChange);
   connect(port_, &QLineEdit::textEdited, this, &TConfigWin::PortChange);
+  connect(login_, &QComboBox::activated, this, &TConfigWin::LoginChange);
   connect(okBtn_, &QPushButton::clicked, this, &TConfigWin::OkBtnClick);
   connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -309,11 +319,13 @@ void TConfigWin::ShowSelected() {
   passwd_->setText(desktop::ToQString(shown.Passwd));
   security_->setCurrentIndex(SecurityIndex(shown.Security));
   port_->setText(QString::number(shown.Port));
+  login_->setCurrentIndex(static_cast<int>(shown.Login));
   host_->setEnabled(any);
   userId_->setEnabled(any);
   passwd_->setEnabled(any);
   security_->setEnabled(any);
   port_->setEnabled(any);
+  login_->setEnabled(any);
   UpdateButtons();
 }
 
@@ -420,6 +432,13 @@ void TConfigWin::SecurityChange() {
     port_->setText(QString::number(account.Port));
   }
   account.Security = chosen;
+}
+
+void TConfigWin::LoginChange() {
+  const int selected = Selected();
+  const int index = login_->currentIndex();
+  if (selected < 0 || index < 0) return;
+  accounts_[static_cast<std::size_t>(selected)].Login = static_cast<mail::LoginMethod>(index);
 }
 
 void TConfigWin::PortChange() {

@@ -67,6 +67,7 @@ class TConfigWin : public QDialog {
   void PasswdChange();
   void SecurityChange();  // also moves a port that still holds the old choice's default
   void PortChange();      // a text that is no port yet leaves the account's port alone
+  void LoginChange();
   void OkBtnClick();
   void FormPlacementReg1SavePlacement();
   void FormPlacementReg1RestorePlacement();
@@ -87,6 +88,7 @@ class TConfigWin : public QDialog {
   QLineEdit* Passwd() const { return passwd_; }
   QComboBox* Security() const { return security_; }  // "нет", "SSL/TLS", "STLS"
   QLineEdit* Port() const { return port_; }
+  QComboBox* Login() const { return login_; }  // in the order of mail::LoginMethod
   QCheckBox* ShowMain() const { return showMain_; }
   QCheckBox* ShowDialog() const { return showDialog_; }
   QCheckBox* ShowSound() const { return showSound_; }
@@ -136,6 +138,7 @@ class TConfigWin : public QDialog {
   QLineEdit* passwd_ = nullptr;
   QComboBox* security_ = nullptr;
   QLineEdit* port_ = nullptr;
+  QComboBox* login_ = nullptr;
   QCheckBox* showMain_ = nullptr;
   QCheckBox* showDialog_ = nullptr;
   QCheckBox* showSound_ = nullptr;

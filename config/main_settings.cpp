@@ -63,6 +63,13 @@ platform::Security ReadSecurity(const platform::RegistryStore& store, const std:
   return code == 1 ? platform::Security::Tls : code == 2 ? platform::Security::StartTls : platform::Security::None;
 }
 
+// A file from before the choice, or a value no method has, logs in by USER and PASS.
+mail::LoginMethod ReadLoginMethod(const platform::RegistryStore& store, const std::string& index) {
+  const int code = store.ReadInteger(kServers, "Auth" + index, 0);
+  if (code < 0 || code >= mail::kLoginMethodCount) return mail::LoginMethod::kUserPass;
+  return static_cast<mail::LoginMethod>(code);
+}
+
 int ReadPort(const platform::RegistryStore& store, const std::string& index) {
   const int port = store.ReadInteger(kServers, "Port" + index, 110);
   return port >= 1 && port <= 65535 ? port : 110;
@@ -92,6 +99,7 @@ void ReadAccounts(const platform::RegistryStore& store, TAccountList& accounts) 
     account.Security = ReadSecurity(store, index);
     account.Port = ReadPort(store, index);
     account.CertSha256 = ReadCertSha256(store, index);
+    account.Login = ReadLoginMethod(store, index);
   }
 }
 
@@ -106,6 +114,7 @@ void WriteAccounts(platform::RegistryStore& store, const TAccountList& accounts)
     store.WriteInteger(kServers, "Security" + index, SecurityCode(accounts[n].Security));
     store.WriteInteger(kServers, "Port" + index, accounts[n].Port);
     store.WriteString(kServers, "CertSha256" + index, accounts[n].CertSha256);
+    store.WriteInteger(kServers, "Auth" + index, static_cast<int>(accounts[n].Login));
   }
 }
 

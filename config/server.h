@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "mail/login_method.h"
 #include "platform/tcp_client.h"
 
 namespace config {
@@ -27,6 +28,7 @@ struct TServer {
   platform::Security Security = platform::Security::None;
   int Port = 110;          // 995 is the usual port for Security::Tls
   std::string CertSha256;  // a certificate the user chose to trust, 64 hex digits; empty: none
+  mail::LoginMethod Login = mail::LoginMethod::kUserPass;
   // The main window's identity for the account while the program runs, kept
   // through edits; never stored. 0: not given one yet.
   std::uint64_t Id = 0;

@@ -16,6 +16,15 @@ std::optional<platform::Security> ParseSecurity(std::string_view name) {
   return std::nullopt;
 }
 
+std::optional<mail::LoginMethod> ParseLoginMethod(std::string_view name) {
+  if (name == "user") return mail::LoginMethod::kUserPass;
+  if (name == "apop") return mail::LoginMethod::kApop;
+  if (name == "plain") return mail::LoginMethod::kSaslPlain;
+  if (name == "xoauth2") return mail::LoginMethod::kXOAuth2;
+  if (name == "oauthbearer") return mail::LoginMethod::kOAuthBearer;
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<CheckOptions> ParseCheckOptions(int argc, char** argv) {
@@ -24,7 +33,7 @@ std::optional<CheckOptions> ParseCheckOptions(int argc, char** argv) {
   bool portGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    const bool takesValue = arg == "--port" || arg == "--timeout" || arg == "--security";
+    const bool takesValue = arg == "--port" || arg == "--timeout" || arg == "--security" || arg == "--auth";
     if (takesValue && i + 1 >= argc) return std::nullopt;
     if (arg == "--port") {
       const auto port = mail::ToIntDef(argv[++i], -1);
@@ -39,6 +48,10 @@ std::optional<CheckOptions> ParseCheckOptions(int argc, char** argv) {
       const auto security = ParseSecurity(argv[++i]);
       if (!security) return std::nullopt;
       options.security = *security;
+    } else if (arg == "--auth") {
+      const auto login = ParseLoginMethod(argv[++i]);
+      if (!login) return std::nullopt;
+      options.login = *login;
     } else if (arg.starts_with("-")) {
       return std::nullopt;
     } else {

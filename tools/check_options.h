@@ -1,10 +1,12 @@
 // Command line of tessaro-check:
-// [--port N] [--timeout SECONDS] [--security none|tls|starttls] HOST USER.
+// [--port N] [--timeout SECONDS] [--security none|tls|starttls]
+// [--auth user|apop|plain|xoauth2|oauthbearer] HOST USER.
 #pragma once
 
 #include <optional>
 #include <string>
 
+#include "mail/login_method.h"
 #include "platform/tcp_client.h"
 
 namespace tools {
@@ -15,6 +17,7 @@ struct CheckOptions {
   std::string port = "110";  // 995 for TLS from the first byte, unless --port says otherwise
   int timeoutSeconds = 60;
   platform::Security security = platform::Security::None;
+  mail::LoginMethod login = mail::LoginMethod::kUserPass;
 };
 
 // Nothing when the arguments are not a valid command line.

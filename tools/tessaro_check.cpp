@@ -26,8 +26,10 @@ namespace {
 enum ExitStatus { kOk = 0, kConnectFailed = 2, kLoginFailed = 3, kPassFailed = 4, kUsage = 64 };
 
 constexpr const char* kUsageText =
-    "usage: tessaro-check [--port N] [--timeout SECONDS] [--security none|tls|starttls] HOST USER\n"
-    "The password is read from TESSARO_PASSWORD, or else from the first line of standard input.\n";
+    "usage: tessaro-check [--port N] [--timeout SECONDS] [--security none|tls|starttls]\n"
+    "                     [--auth user|apop|plain|xoauth2|oauthbearer] HOST USER\n"
+    "The password (for OAuth 2.0 the access token) is read from TESSARO_PASSWORD, or else from the first\n"
+    "line of standard input.\n";
 
 std::string ReadPassword() {
   if (const char* fromEnvironment = std::getenv("TESSARO_PASSWORD")) return fromEnvironment;
@@ -84,8 +86,12 @@ int RunPass(mail::TKelPOP& session, platform::SeenIdsStore& seenIds) {
   switch (pass.Run()) {
     case mail::PassStage::NotConnected:
       return Fail(kConnectFailed, std::string("Ошибка при подключени к серверу: "_cp1251) + session.Host);
-    case mail::PassStage::NotLoggedIn:
-      return Fail(kLoginFailed, std::string("Ошибка при входе под именем: "_cp1251) + session.UserId);
+    case mail::PassStage::NotLoggedIn: {
+      // The server's refusal word for word: it often names what the user must do.
+      const std::string& why = session.Failure().Text();
+      return Fail(kLoginFailed, std::string("Ошибка при входе под именем: "_cp1251) + session.UserId +
+                                    (why.empty() ? "" : " (" + why + ")"));
+    }
     case mail::PassStage::LoggedIn:
       break;
   }
@@ -115,6 +121,7 @@ int main(int argc, char** argv) {
   session.Host = options->host;
   session.Port = options->port;
   session.Security = options->security;
+  session.Method = options->login;
   session.UserId = text::Utf8ToCp1251(options->user);
   session.Passwd = text::Utf8ToCp1251(ReadPassword());
   session.ReplyTimeoutMs = options->timeoutSeconds * 1000;

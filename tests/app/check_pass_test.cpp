@@ -164,6 +164,19 @@ TEST_F(MainFormTest, NewMailRaisesTheWindowWhenAsked) {
   EXPECT_EQ(SoundRequests, 0);
 }
 
+// The account's login method is the one the window's pass logs in with.
+TEST_F(MainFormTest, ThePassLogsInByTheAccountsLoginMethod) {
+  DovecotServer server({{"bob", "secret", Numbered("m", 2)}});
+  for (const mail::LoginMethod method : {mail::LoginMethod::kApop, mail::LoginMethod::kSaslPlain}) {
+    Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+    Settings.AccountList[0].Login = method;
+    auto& form = MakeForm(server.Port());
+    form.FormCreate();
+    EXPECT_THAT(Subjects(), ElementsAre("m1", "m2")) << static_cast<int>(method);
+  }
+  EXPECT_THAT(server.Log(), ::testing::HasSubstr("method=APOP"));
+}
+
 TEST_F(MainFormTest, UnchangedMailboxKeepsThePositionAndADeletionElsewhereResetsIt) {
   DovecotServer server({{"bob", "secret", Numbered("m", 3)}});
   Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};

@@ -110,7 +110,8 @@ TEST_F(ConfigWin, ShowsItsControlsWithTheirTexts) {
   for (const QLabel* label : win->findChildren<QLabel*>()) labels.push_back(label->text());
   EXPECT_THAT(labels, ::testing::UnorderedElementsAre(QStringLiteral("Сервер:"), QStringLiteral("Пользователь:"),
                                                       QStringLiteral("Пароль:"), QStringLiteral("Защита:"),
-                                                      QStringLiteral("Порт:"), QStringLiteral("Время:")));
+                                                      QStringLiteral("Порт:"), QStringLiteral("Вход:"),
+                                                      QStringLiteral("Время:")));
   QStringList securities;
   for (int index = 0; index < win->Security()->count(); ++index) securities << win->Security()->itemText(index);
   EXPECT_EQ(securities, (QStringList{QStringLiteral("нет"), QStringLiteral("SSL/TLS"), QStringLiteral("STLS")}));
@@ -332,6 +333,21 @@ TEST_F(ConfigWin, TypedPortWritesThroughAndStaysAcrossSecurityChoices) {
   Choose(*win, 2);
   EXPECT_EQ(win->WorkingAccounts()[0].Port, 8110);
   EXPECT_EQ(win->Port()->text(), QStringLiteral("8110"));
+}
+
+TEST_F(ConfigWin, LoginMethodFollowsTheSelectedAccountAndWritesThrough) {
+  TAccountList accounts = {Account("a.org", "a"), Account("b.org", "b")};
+  accounts[1].Login = mail::LoginMethod::kApop;
+  auto win = Open(accounts);
+  EXPECT_EQ(win->Login()->count(), mail::kLoginMethodCount);
+  EXPECT_EQ(win->Login()->currentText(), QStringLiteral("USER/PASS"));
+  win->Login()->setCurrentIndex(3);
+  emit win->Login()->activated(3);
+  EXPECT_EQ(win->WorkingAccounts()[0].Login, mail::LoginMethod::kXOAuth2);
+  Pick(*win, 1);
+  EXPECT_EQ(win->Login()->currentText(), QStringLiteral("APOP"));
+  Pick(*win, 0);
+  EXPECT_EQ(win->Login()->currentText(), QStringLiteral("OAuth 2.0 (XOAUTH2)"));
 }
 
 TEST_F(ConfigWin, PortTakesOnlyNumbersFrom1To65535) {

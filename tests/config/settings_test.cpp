@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -168,6 +169,7 @@ TEST_F(SettingsTest, ReadingAndWritingFollowTheirFixedOrder) {
                            "write Servers/Security0=0",
                            "write Servers/Port0=110",
                            "write Servers/CertSha2560=",
+                           "write Servers/Auth0=0",
                            "write TMainForm/Time=600000",
                            "write TMainForm/CacheMessages=0",
                            "write Font/Name=MS Sans Serif",
@@ -202,6 +204,7 @@ TEST_F(SettingsTest, EverySettingComesBackAfterASave) {
   saved.AccountList[0].Security = platform::Security::Tls;
   saved.AccountList[0].Port = 995;
   saved.AccountList[0].CertSha256 = kPin;
+  saved.AccountList[1].Login = mail::LoginMethod::kOAuthBearer;
   saved.AccountList[1].Security = platform::Security::StartTls;
   saved.AccountList[1].Port = 65535;
   Save(saved);
@@ -228,6 +231,32 @@ TEST_F(SettingsTest, EverySettingComesBackAfterASave) {
   EXPECT_EQ(Stored("Servers", "Port0"), "995");
   EXPECT_EQ(Stored("Servers", "CertSha2560"), kPin);
   EXPECT_EQ(Stored("Servers", "CertSha2561"), "");
+  EXPECT_EQ(Stored("Servers", "Auth0"), "0");
+  EXPECT_EQ(Stored("Servers", "Auth1"), "4");
+}
+
+// Files written before the login method was chosen, and values no method has, log in by USER and PASS.
+TEST_F(SettingsTest, LoginMethodReadsAsUserAndPassWhenMissingOrOutOfRange) {
+  const std::pair<std::optional<std::string>, mail::LoginMethod> cases[] = {
+      {std::nullopt, mail::LoginMethod::kUserPass}, {"0", mail::LoginMethod::kUserPass},
+      {"1", mail::LoginMethod::kApop},             {"2", mail::LoginMethod::kSaslPlain},
+      {"3", mail::LoginMethod::kXOAuth2},          {"4", mail::LoginMethod::kOAuthBearer},
+      {"5", mail::LoginMethod::kUserPass},         {"-1", mail::LoginMethod::kUserPass},
+      {"apop", mail::LoginMethod::kUserPass},
+  };
+  for (const auto& [value, method] : cases) {
+    fs::remove_all(base_ / "Software");
+    {
+      auto store = Store();
+      store.WriteInteger("Servers", "Count", 1);
+      store.WriteString("Servers", "Host0", "pop.a.ru");
+      store.WriteString("Servers", "UserId0", config::ScrambleText("a"));
+      if (value) store.WriteString("Servers", "Auth0", *value);
+    }
+    const TMainSettings settings = Restored();
+    ASSERT_EQ(settings.AccountList.size(), 1u);
+    EXPECT_EQ(settings.AccountList[0].Login, method) << value.value_or("missing");
+  }
 }
 
 // Files written before an account had a security, a port or a pin, and

@@ -50,11 +50,26 @@ TEST(CheckOptions, SecurityChoosesTheDefaultPort) {
   }
 }
 
+TEST(CheckOptions, AuthChoosesTheLoginMethod) {
+  const std::pair<const char*, mail::LoginMethod> cases[] = {
+      {"user", mail::LoginMethod::kUserPass},   {"apop", mail::LoginMethod::kApop},
+      {"plain", mail::LoginMethod::kSaslPlain}, {"xoauth2", mail::LoginMethod::kXOAuth2},
+      {"oauthbearer", mail::LoginMethod::kOAuthBearer},
+  };
+  EXPECT_EQ(Parse({"h", "u"})->login, mail::LoginMethod::kUserPass);
+  for (const auto& [name, method] : cases) {
+    const auto options = Parse({"--auth", name, "h", "u"});
+    ASSERT_TRUE(options) << name;
+    EXPECT_EQ(options->login, method) << name;
+  }
+}
+
 TEST(CheckOptions, WrongUsageIsRefused) {
   const std::vector<std::vector<std::string>> wrong = {
       {},        {"host"},           {"host", "bob", "extra"}, {"--port", "0", "h", "u"},
       {"--port", "x", "h", "u"}, {"--timeout", "0", "h", "u"}, {"h", "u", "--port"}, {"--verbose", "h", "u"},
       {"--security", "ssl", "h", "u"}, {"--security", "TLS", "h", "u"}, {"h", "u", "--security"},
+      {"--auth", "cram-md5", "h", "u"}, {"--auth", "APOP", "h", "u"}, {"h", "u", "--auth"},
   };
   for (const auto& args : wrong) EXPECT_FALSE(Parse(args)) << ::testing::PrintToString(args);
 }

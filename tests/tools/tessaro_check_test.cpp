@@ -86,6 +86,18 @@ TEST(TessaroCheck, PasswordFromStandardInputAndNoneInTheOutput) {
   EXPECT_EQ(result.out.find("stdin-secret"), std::string::npos);
 }
 
+TEST(TessaroCheck, LogsInByTheMethodAuthNames) {
+  DovecotServer server({{"bob", "secret", {"Subject: one\r\n\r\nbody\r\n"}}});
+  for (const char* method : {"user", "apop", "plain"}) {
+    const ProgramResult result = Check(server.Port(), "bob", "secret", {"--auth", method});
+    EXPECT_EQ(result.exitStatus, 0) << method << ": " << result.err;
+    EXPECT_THAT(result.out, HasSubstr("\"count\":1")) << method;
+  }
+  const ProgramResult refused = Check(server.Port(), "bob", "secret", {"--auth", "xoauth2"});
+  EXPECT_EQ(refused.exitStatus, 3) << "Dovecot here offers no XOAUTH2: the login fails, nothing else is tried";
+  EXPECT_THAT(refused.err, HasSubstr("XOAUTH2"));
+}
+
 // Dovecot does not answer LAST: "new" is what no complete pass has seen, as
 // the application's notice counts it.
 TEST(TessaroCheck, WithoutLastNewIsWhatNoCompletePassHasSeen) {
@@ -115,7 +127,8 @@ TEST(TessaroCheck, FailuresEndWithTheirExitStatusAndStatusText) {
     std::string err;
   } cases[] = {
       {"nothing listens", Check(closed.Port(), "bob", "secret"), 2, "Ошибка при подключени к серверу: 127.0.0.1\n"},
-      {"wrong password", Check(server.Port(), "bob", "wrong"), 3, "Ошибка при входе под именем: bob\n"},
+      {"wrong password", Check(server.Port(), "bob", "wrong"), 3,
+       "Ошибка при входе под именем: bob ([AUTH] Authentication failed.)\n"},
       {"wrong usage", RunProgram({TESSARO_CHECK_BINARY, "only-host"}), 64, ""},
   };
   for (const auto& c : cases) {
