@@ -12,6 +12,7 @@ void CopyAccount(const TServer& account, mail::TKelPOP& session) {
   session.UserId = account.UserId;
   session.Passwd = account.Passwd;
   session.Method = account.Login;
+  session.PasswordCommand = account.PasswordCommand;
 }
 
 }  // namespace config

@@ -128,6 +128,7 @@ QWidget* TConfigWin::CreateServerPanel() {
   security_ = new QComboBox(fields);
   security_->setObjectName(QStringLiteral("Security"));
   security_->addItems({QStringLiteral("нет"), QStringLiteral("SSL/TLS"), QStringLiteral("STLS")});
+  passwordCommand_ = Edit("PasswordCommand", fields);
   login_ = new QComboBox(fields);
   login_->setObjectName(QStringLiteral("Login"));
   login_->addItems({QStringLiteral("USER/PASS"), QStringLiteral("APOP"), QStringLiteral("SASL PLAIN"),
@@ -163,6 +164,8 @@ QWidget* TConfigWin::CreateServerPanel() {
   grid->addLayout(connection, 3, 1);
   grid->addWidget(new THoverLabel(QStringLiteral("Вход:"), login_, fields), 4, 0);
   grid->addWidget(login_, 4, 1);
+  grid->addWidget(new THoverLabel(QStringLiteral("Команда пароля:"), passwordCommand_, fields), 5, 0);
+  grid->addWidget(passwordCommand_, 5, 1);
 
   splitter_ = new QSplitter(Qt::Horizontal, group);
   splitter_->setObjectName(QStringLiteral("Splitter1"));
@@ -269,6 +272,7 @@ void TConfigWin::ConnectHandlers() {
   connect(security_, &QComboBox::activated, this, &TConfigWin::SecurityChange);
   connect(port_, &QLineEdit::textEdited, this, &TConfigWin::PortChange);
   connect(login_, &QComboBox::activated, this, &TConfigWin::LoginChange);
+  connect(passwordCommand_, &QLineEdit::textEdited, this, &TConfigWin::PasswordCommandChange);
   connect(okBtn_, &QPushButton::clicked, this, &TConfigWin::OkBtnClick);
   connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -320,12 +324,14 @@ void TConfigWin::ShowSelected() {
   security_->setCurrentIndex(SecurityIndex(shown.Security));
   port_->setText(QString::number(shown.Port));
   login_->setCurrentIndex(static_cast<int>(shown.Login));
+  passwordCommand_->setText(desktop::ToQString(shown.PasswordCommand));
   host_->setEnabled(any);
   userId_->setEnabled(any);
   passwd_->setEnabled(any);
   security_->setEnabled(any);
   port_->setEnabled(any);
   login_->setEnabled(any);
+  passwordCommand_->setEnabled(any);
   UpdateButtons();
 }
 
@@ -439,6 +445,12 @@ void TConfigWin::LoginChange() {
   const int index = login_->currentIndex();
   if (selected < 0 || index < 0) return;
   accounts_[static_cast<std::size_t>(selected)].Login = static_cast<mail::LoginMethod>(index);
+}
+
+void TConfigWin::PasswordCommandChange() {
+  const int selected = Selected();
+  if (selected < 0) return;
+  accounts_[static_cast<std::size_t>(selected)].PasswordCommand = desktop::FromQString(passwordCommand_->text());
 }
 
 void TConfigWin::PortChange() {

@@ -68,6 +68,7 @@ class TConfigWin : public QDialog {
   void SecurityChange();  // also moves a port that still holds the old choice's default
   void PortChange();      // a text that is no port yet leaves the account's port alone
   void LoginChange();
+  void PasswordCommandChange();
   void OkBtnClick();
   void FormPlacementReg1SavePlacement();
   void FormPlacementReg1RestorePlacement();
@@ -89,6 +90,7 @@ class TConfigWin : public QDialog {
   QComboBox* Security() const { return security_; }  // "нет", "SSL/TLS", "STLS"
   QLineEdit* Port() const { return port_; }
   QComboBox* Login() const { return login_; }  // in the order of mail::LoginMethod
+  QLineEdit* PasswordCommand() const { return passwordCommand_; }
   QCheckBox* ShowMain() const { return showMain_; }
   QCheckBox* ShowDialog() const { return showDialog_; }
   QCheckBox* ShowSound() const { return showSound_; }
@@ -139,6 +141,7 @@ class TConfigWin : public QDialog {
   QComboBox* security_ = nullptr;
   QLineEdit* port_ = nullptr;
   QComboBox* login_ = nullptr;
+  QLineEdit* passwordCommand_ = nullptr;
   QCheckBox* showMain_ = nullptr;
   QCheckBox* showDialog_ = nullptr;
   QCheckBox* showSound_ = nullptr;

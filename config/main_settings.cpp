@@ -100,6 +100,7 @@ void ReadAccounts(const platform::RegistryStore& store, TAccountList& accounts) 
     account.Port = ReadPort(store, index);
     account.CertSha256 = ReadCertSha256(store, index);
     account.Login = ReadLoginMethod(store, index);
+    account.PasswordCommand = store.ReadString(kServers, "PasswordCommand" + index, "");
   }
 }
 
@@ -115,6 +116,7 @@ void WriteAccounts(platform::RegistryStore& store, const TAccountList& accounts)
     store.WriteInteger(kServers, "Port" + index, accounts[n].Port);
     store.WriteString(kServers, "CertSha256" + index, accounts[n].CertSha256);
     store.WriteInteger(kServers, "Auth" + index, static_cast<int>(accounts[n].Login));
+    store.WriteString(kServers, "PasswordCommand" + index, accounts[n].PasswordCommand);
   }
 }
 

@@ -29,6 +29,8 @@ struct TServer {
   int Port = 110;          // 995 is the usual port for Security::Tls
   std::string CertSha256;  // a certificate the user chose to trust, 64 hex digits; empty: none
   mail::LoginMethod Login = mail::LoginMethod::kUserPass;
+  // A shell command whose first printed line is the password or token at each login; empty: Passwd.
+  std::string PasswordCommand;
   // The main window's identity for the account while the program runs, kept
   // through edits; never stored. 0: not given one yet.
   std::uint64_t Id = 0;

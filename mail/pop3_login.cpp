@@ -6,6 +6,7 @@
 #include "mail/login_steps.h"
 #include "mail/mail_error.h"
 #include "mail/pop3_session.h"
+#include "platform/command_output.h"
 #include "platform/cp1251.h"
 
 namespace mail {
@@ -34,25 +35,45 @@ bool IsContinuation(const std::string& reply) { return reply.starts_with("+") &&
 
 bool TKelPOP::Login() {
   if (!connected_) throw MailError(std::string("Не возможен вход т.к. нет соединения!"_cp1251));
+  const std::optional<std::string> secret = Secret();
+  if (!secret) return false;
   switch (Method) {
     case LoginMethod::kApop:
-      return LogInWithApop();
+      return LogInWithApop(*secret);
     case LoginMethod::kSaslPlain:
     case LoginMethod::kXOAuth2:
     case LoginMethod::kOAuthBearer:
-      return LogInWithSasl(MechanismOf(Method));
+      return LogInWithSasl(MechanismOf(Method), *secret);
     case LoginMethod::kUserPass:
       break;
   }
-  return LogInWithUserPass();
+  return LogInWithUserPass(*secret);
 }
 
-bool TKelPOP::LogInWithUserPass() {
+std::optional<std::string> TKelPOP::Secret() {
+  if (PasswordCommand.empty()) return Passwd;
+  using Outcome = platform::CommandOutput::Outcome;
+  const platform::CommandOutput output =
+      platform::RunForFirstLine(PasswordCommand, PasswordCommandLimit, [this] { ProcessEvents(); });
+  if (output.outcome == Outcome::kPrinted) return output.firstLine;
+  std::string why;
+  if (output.outcome == Outcome::kTimedOut)
+    why = std::string("не закончилась за "_cp1251) + std::to_string(PasswordCommandLimit.count() / 1000) + std::string(" с"_cp1251);
+  else if (output.outcome == Outcome::kFailed)
+    why = "завершилась с ошибкой"_cp1251;
+  else
+    why = "ничего не напечатала"_cp1251;
+  if (!output.firstErrorLine.empty()) why += ": " + text::Utf8ToCp1251(output.firstErrorLine);
+  SignalError(kLoginRefused, std::string("Команда пароля "_cp1251) + why);
+  return std::nullopt;
+}
+
+bool TKelPOP::LogInWithUserPass(const std::string& secret) {
   std::string reply;
   SendCommand("USER " + UserId + "\r\n");
   if (!ReadReply(reply)) return false;
   if (!replyError_) {
-    SendCommand("PASS " + Passwd + "\r\n");
+    SendCommand("PASS " + secret + "\r\n");
     if (!ReadReply(reply)) return false;
     if (!replyError_) return true;
   }
@@ -60,21 +81,21 @@ bool TKelPOP::LogInWithUserPass() {
   return false;
 }
 
-bool TKelPOP::LogInWithApop() {
+bool TKelPOP::LogInWithApop(const std::string& secret) {
   const std::optional<std::string> timestamp = GreetingTimestamp(greeting_);
   if (!timestamp) {
     SignalError(kLoginRefused, "Сервер не предлагает вход APOP: в его приветствии нет метки времени."_cp1251);
     return false;
   }
   std::string reply;
-  SendCommand("APOP " + UserId + " " + ApopDigest(*timestamp, Passwd) + "\r\n");
+  SendCommand("APOP " + UserId + " " + ApopDigest(*timestamp, secret) + "\r\n");
   if (!ReadReply(reply)) return false;
   if (!replyError_) return true;
   SignalError(kLoginRefused);
   return false;
 }
 
-bool TKelPOP::LogInWithSasl(const std::string& mechanism) {
+bool TKelPOP::LogInWithSasl(const std::string& mechanism, const std::string& secret) {
   const std::optional<std::string> capabilities = ReadCapabilities();
   if (!connected_) return false;
   if (!capabilities || !SaslMechanisms(*capabilities).contains(mechanism)) {
@@ -83,9 +104,9 @@ bool TKelPOP::LogInWithSasl(const std::string& mechanism) {
   }
   const int port = std::atoi(Port.c_str());
   std::string response;
-  if (Method == LoginMethod::kSaslPlain) response = PlainResponse(UserId, Passwd);
-  else if (Method == LoginMethod::kXOAuth2) response = XOAuth2Response(UserId, Passwd);
-  else response = OAuthBearerResponse(UserId, Host, port > 0 ? port : 110, Passwd);
+  if (Method == LoginMethod::kSaslPlain) response = PlainResponse(UserId, secret);
+  else if (Method == LoginMethod::kXOAuth2) response = XOAuth2Response(UserId, secret);
+  else response = OAuthBearerResponse(UserId, Host, port > 0 ? port : 110, secret);
   return SendSaslResponse(mechanism, response);
 }
 

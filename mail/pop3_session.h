@@ -79,6 +79,10 @@ class TKelPOP : private ParseContext {
   std::string UserId;
   std::string Passwd;  // the password, or for OAuth 2.0 the access token
   LoginMethod Method = LoginMethod::kUserPass;
+  // When set, the first line this shell command prints is the password (or
+  // token), fetched again for every login in place of Passwd.
+  std::string PasswordCommand;
+  std::chrono::milliseconds PasswordCommandLimit{30000};
   std::string ErrorInFormatOfMsg;  // "Ошибочный формат сообщения!"
   std::uint16_t DecodeProgressStep = 10;
   std::uint16_t RetrieveProgressStep = 10;
@@ -201,9 +205,12 @@ class TKelPOP : private ParseContext {
   // The CAPA reply, status line included; nothing when it was refused or the
   // session ended. A refusal leaves the state the caller sees as it was.
   std::optional<std::string> ReadCapabilities();
-  bool LogInWithUserPass();
-  bool LogInWithApop();
-  bool LogInWithSasl(const std::string& mechanism);
+  // The password or token: Passwd, or what PasswordCommand prints; nothing
+  // (the session ended with the reason) when the command gives none.
+  std::optional<std::string> Secret();
+  bool LogInWithUserPass(const std::string& secret);
+  bool LogInWithApop(const std::string& secret);
+  bool LogInWithSasl(const std::string& mechanism, const std::string& secret);
   bool SendSaslResponse(const std::string& mechanism, const std::string& response);
   bool TakePlanned(const std::string& command);
   void WriteAhead();

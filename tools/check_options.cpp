@@ -33,7 +33,8 @@ std::optional<CheckOptions> ParseCheckOptions(int argc, char** argv) {
   bool portGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    const bool takesValue = arg == "--port" || arg == "--timeout" || arg == "--security" || arg == "--auth";
+    const bool takesValue = arg == "--port" || arg == "--timeout" || arg == "--security" || arg == "--auth" ||
+                            arg == "--password-command";
     if (takesValue && i + 1 >= argc) return std::nullopt;
     if (arg == "--port") {
       const auto port = mail::ToIntDef(argv[++i], -1);
@@ -52,6 +53,9 @@ std::optional<CheckOptions> ParseCheckOptions(int argc, char** argv) {
       const auto login = ParseLoginMethod(argv[++i]);
       if (!login) return std::nullopt;
       options.login = *login;
+    } else if (arg == "--password-command") {
+      options.passwordCommand = argv[++i];
+      if (options.passwordCommand.empty()) return std::nullopt;
     } else if (arg.starts_with("-")) {
       return std::nullopt;
     } else {

@@ -1,6 +1,6 @@
 // Command line of tessaro-check:
 // [--port N] [--timeout SECONDS] [--security none|tls|starttls]
-// [--auth user|apop|plain|xoauth2|oauthbearer] HOST USER.
+// [--auth user|apop|plain|xoauth2|oauthbearer] [--password-command CMD] HOST USER.
 #pragma once
 
 #include <optional>
@@ -18,6 +18,7 @@ struct CheckOptions {
   int timeoutSeconds = 60;
   platform::Security security = platform::Security::None;
   mail::LoginMethod login = mail::LoginMethod::kUserPass;
+  std::string passwordCommand;  // when set, no password is read
 };
 
 // Nothing when the arguments are not a valid command line.

@@ -27,9 +27,9 @@ enum ExitStatus { kOk = 0, kConnectFailed = 2, kLoginFailed = 3, kPassFailed = 4
 
 constexpr const char* kUsageText =
     "usage: tessaro-check [--port N] [--timeout SECONDS] [--security none|tls|starttls]\n"
-    "                     [--auth user|apop|plain|xoauth2|oauthbearer] HOST USER\n"
-    "The password (for OAuth 2.0 the access token) is read from TESSARO_PASSWORD, or else from the first\n"
-    "line of standard input.\n";
+    "                     [--auth user|apop|plain|xoauth2|oauthbearer] [--password-command CMD] HOST USER\n"
+    "The password (for OAuth 2.0 the access token) is the first line CMD prints, else TESSARO_PASSWORD,\n"
+    "else the first line of standard input.\n";
 
 std::string ReadPassword() {
   if (const char* fromEnvironment = std::getenv("TESSARO_PASSWORD")) return fromEnvironment;
@@ -123,7 +123,8 @@ int main(int argc, char** argv) {
   session.Security = options->security;
   session.Method = options->login;
   session.UserId = text::Utf8ToCp1251(options->user);
-  session.Passwd = text::Utf8ToCp1251(ReadPassword());
+  session.PasswordCommand = options->passwordCommand;
+  if (session.PasswordCommand.empty()) session.Passwd = text::Utf8ToCp1251(ReadPassword());
   session.ReplyTimeoutMs = options->timeoutSeconds * 1000;
   try {
     platform::FileSeenIdsStore seenIds(platform::FileSeenIdsStore::DefaultFolder());

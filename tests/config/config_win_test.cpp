@@ -111,7 +111,7 @@ TEST_F(ConfigWin, ShowsItsControlsWithTheirTexts) {
   EXPECT_THAT(labels, ::testing::UnorderedElementsAre(QStringLiteral("Сервер:"), QStringLiteral("Пользователь:"),
                                                       QStringLiteral("Пароль:"), QStringLiteral("Защита:"),
                                                       QStringLiteral("Порт:"), QStringLiteral("Вход:"),
-                                                      QStringLiteral("Время:")));
+                                                      QStringLiteral("Команда пароля:"), QStringLiteral("Время:")));
   QStringList securities;
   for (int index = 0; index < win->Security()->count(); ++index) securities << win->Security()->itemText(index);
   EXPECT_EQ(securities, (QStringList{QStringLiteral("нет"), QStringLiteral("SSL/TLS"), QStringLiteral("STLS")}));
@@ -348,6 +348,17 @@ TEST_F(ConfigWin, LoginMethodFollowsTheSelectedAccountAndWritesThrough) {
   EXPECT_EQ(win->Login()->currentText(), QStringLiteral("APOP"));
   Pick(*win, 0);
   EXPECT_EQ(win->Login()->currentText(), QStringLiteral("OAuth 2.0 (XOAUTH2)"));
+}
+
+TEST_F(ConfigWin, PasswordCommandFollowsTheSelectedAccountAndWritesThrough) {
+  TAccountList accounts = {Account("a.org", "a"), Account("b.org", "b")};
+  auto win = Open(accounts);
+  Type(*win->PasswordCommand(), QStringLiteral("oauth2 --token a"));
+  EXPECT_EQ(win->WorkingAccounts()[0].PasswordCommand, "oauth2 --token a");
+  Pick(*win, 1);
+  EXPECT_EQ(win->PasswordCommand()->text(), QString());
+  Pick(*win, 0);
+  EXPECT_EQ(win->PasswordCommand()->text(), QStringLiteral("oauth2 --token a"));
 }
 
 TEST_F(ConfigWin, PortTakesOnlyNumbersFrom1To65535) {

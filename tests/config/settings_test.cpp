@@ -170,6 +170,7 @@ TEST_F(SettingsTest, ReadingAndWritingFollowTheirFixedOrder) {
                            "write Servers/Port0=110",
                            "write Servers/CertSha2560=",
                            "write Servers/Auth0=0",
+                           "write Servers/PasswordCommand0=",
                            "write TMainForm/Time=600000",
                            "write TMainForm/CacheMessages=0",
                            "write Font/Name=MS Sans Serif",
@@ -205,6 +206,7 @@ TEST_F(SettingsTest, EverySettingComesBackAfterASave) {
   saved.AccountList[0].Port = 995;
   saved.AccountList[0].CertSha256 = kPin;
   saved.AccountList[1].Login = mail::LoginMethod::kOAuthBearer;
+  saved.AccountList[1].PasswordCommand = "pass show mail/b | head -1";
   saved.AccountList[1].Security = platform::Security::StartTls;
   saved.AccountList[1].Port = 65535;
   Save(saved);
@@ -233,6 +235,7 @@ TEST_F(SettingsTest, EverySettingComesBackAfterASave) {
   EXPECT_EQ(Stored("Servers", "CertSha2561"), "");
   EXPECT_EQ(Stored("Servers", "Auth0"), "0");
   EXPECT_EQ(Stored("Servers", "Auth1"), "4");
+  EXPECT_EQ(Stored("Servers", "PasswordCommand1"), "pass show mail/b | head -1") << "a command is no secret";
 }
 
 // Files written before the login method was chosen, and values no method has, log in by USER and PASS.

@@ -74,4 +74,25 @@ TEST(Pop3Login, EachMethodSendsItsOwnExchange) {
   }
 }
 
+// The password command's line is what PASS sends; one that gives none ends the
+// session before anything is sent, with its reason.
+TEST(Pop3Login, APasswordCommandGivesThePasswordAtEachLogin) {
+  FakePop3Server server({Server("+OK ready\r\n"), Client("USER bob\r\n"), Server("+OK\r\n"),
+                         Client("PASS from-command\r\n"), Server("+OK in\r\n")});
+  auto session = MakeLocalSession(server.Port(), {.password = "stored"});
+  session->PasswordCommand = "echo from-command";
+  session->Connect();
+  EXPECT_TRUE(session->Login());
+  EXPECT_THAT(server.Finish(), ElementsAre());
+
+  FakePop3Server silent({Server("+OK ready\r\n")});
+  auto failing = MakeLocalSession(silent.Port());
+  failing->PasswordCommand = "sleep 5";
+  failing->PasswordCommandLimit = std::chrono::milliseconds(200);
+  failing->Connect();
+  EXPECT_FALSE(failing->Login());
+  EXPECT_THAT(failing->Failure().Text(), HasSubstr(std::string("Команда пароля не закончилась"_cp1251)));
+  EXPECT_THAT(silent.Finish(), ElementsAre());
+}
+
 }  // namespace

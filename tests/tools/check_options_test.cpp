@@ -70,6 +70,7 @@ TEST(CheckOptions, WrongUsageIsRefused) {
       {"--port", "x", "h", "u"}, {"--timeout", "0", "h", "u"}, {"h", "u", "--port"}, {"--verbose", "h", "u"},
       {"--security", "ssl", "h", "u"}, {"--security", "TLS", "h", "u"}, {"h", "u", "--security"},
       {"--auth", "cram-md5", "h", "u"}, {"--auth", "APOP", "h", "u"}, {"h", "u", "--auth"},
+      {"--password-command", "", "h", "u"}, {"h", "u", "--password-command"},
   };
   for (const auto& args : wrong) EXPECT_FALSE(Parse(args)) << ::testing::PrintToString(args);
 }

@@ -93,6 +93,12 @@ TEST(TessaroCheck, LogsInByTheMethodAuthNames) {
     EXPECT_EQ(result.exitStatus, 0) << method << ": " << result.err;
     EXPECT_THAT(result.out, HasSubstr("\"count\":1")) << method;
   }
+  const ProgramResult commanded = Check(server.Port(), "bob", "not this", {"--password-command", "echo secret"});
+  EXPECT_EQ(commanded.exitStatus, 0) << commanded.err;
+  const ProgramResult failing =
+      Check(server.Port(), "bob", "secret", {"--password-command", "echo 'token expired' >&2; exit 1"});
+  EXPECT_EQ(failing.exitStatus, 3);
+  EXPECT_THAT(failing.err, HasSubstr("token expired"));
   const ProgramResult refused = Check(server.Port(), "bob", "secret", {"--auth", "xoauth2"});
   EXPECT_EQ(refused.exitStatus, 3) << "Dovecot here offers no XOAUTH2: the login fails, nothing else is tried";
   EXPECT_THAT(refused.err, HasSubstr("XOAUTH2"));
