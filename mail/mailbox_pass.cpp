@@ -22,7 +22,7 @@ PassStage ConnectAndLogIn(TKelPOP& session, PassObserver& observer) {
   }
   observer.LoggingIn();
   if (!session.Login()) {
-    observer.LoginFailed();
+    observer.LoginFailed(session.Failure().Text());
     return PassStage::NotLoggedIn;
   }
   observer.LoggedIn();

@@ -37,7 +37,8 @@ class PassObserver {
   virtual void Connecting() {}
   virtual void ConnectFailed() {}
   virtual void LoggingIn() {}
-  virtual void LoginFailed() {}
+  // `why`: the server's refusal word for word, or our reason (Windows-1251); maybe empty.
+  virtual void LoginFailed(const std::string& /*why*/) {}
   virtual void LoggedIn() {}
 
   // The mailbox holds `count` messages, `fresh` of them new; the downloads follow.

@@ -22,8 +22,10 @@ void LoginReport::ConnectFailed() {
 
 void LoginReport::LoggingIn() { display_.SetStatus(QStringLiteral("Осуществляется вход под именем: ") + user_); }
 
-void LoginReport::LoginFailed() {
-  display_.ShowErrorText(QStringLiteral("Ошибка при входе под именем: ") + user_);
+// The server's words follow: a provider's refusal often says what the user must do.
+void LoginReport::LoginFailed(const std::string& why) {
+  const QString reason = why.empty() ? QString() : QStringLiteral(" (") + desktop::ToQString(why) + QStringLiteral(")");
+  display_.ShowErrorText(QStringLiteral("Ошибка при входе под именем: ") + user_ + reason);
   display_.Wait(kPauseAfterError);
 }
 

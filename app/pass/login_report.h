@@ -17,7 +17,7 @@ class LoginReport : public mail::PassObserver {
   void Connecting() override;
   void ConnectFailed() override;
   void LoggingIn() override;
-  void LoginFailed() override;
+  void LoginFailed(const std::string& why) override;
   void LoggedIn() override;
 
  protected:

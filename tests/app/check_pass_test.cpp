@@ -335,7 +335,7 @@ TEST_F(MainFormTest, LoginRefusalShowsItsStatusDuringATwoSecondPause) {
   form.FormCreate();
   EXPECT_THAT(server.Finish(), IsEmpty());
   EXPECT_THAT(Waits, ElementsAre(2000));
-  EXPECT_THAT(StatusDuringWaits, ElementsAre("Ошибка при входе под именем: bob"));
+  EXPECT_THAT(StatusDuringWaits, ElementsAre("Ошибка при входе под именем: bob ([AUTH] wrong password)"));
   EXPECT_THAT(TipDuringWaits, ElementsAre("Осуществляется вход под именем: bob"));
   EXPECT_FALSE(form.KelPOP2().Connected());
 }

@@ -200,7 +200,7 @@ TEST_F(MainFormTest, MessageOfAnAccountThatChangedIsLookedForAsTheAccountIsNow) 
   form.TBDeleteClick();
   EXPECT_EQ(form.KelPOP2().UserId, "robert");
   EXPECT_EQ(form.KelPOP2().Port, std::to_string(server.Port()));
-  EXPECT_EQ(Status(form), "Ошибка при входе под именем: robert");
+  EXPECT_EQ(Status(form), "Ошибка при входе под именем: robert ([AUTH] Authentication failed.)");
   EXPECT_EQ(server.MessagesStored("bob"), 1u);
   EXPECT_EQ(form.KelMsgList2().Count(), 1u);
 }
