@@ -217,7 +217,7 @@ void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::st
       name = Unquote(std::string(Trim(std::string_view(line).substr(key + 9))));
   }
   if (!name.empty()) name = DecodeHeaderText(name, message_.Charset);
-  else if (std::optional<ParameterValue> filename = FindParameter(UnfoldedField("CONTENT-DISPOSITION:", headers), "FILENAME"))
+  else if (auto filename = FindParameter(UnfoldedField("CONTENT-DISPOSITION:", headers), "FILENAME"))
     name = DecodedName(*filename, message_.Charset);
   if (name.empty()) name = NextUnnamedName(message_.ContentType);
   TAttachedFile& item = message_.AttachedFiles.Add(name);
@@ -263,7 +263,8 @@ void BodyParser::ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue) {
 }
 
 std::string BodyParser::PartFileName(HeaderLines partHeaders, const std::string& partCharset) const {
-  if (std::optional<ParameterValue> named = NamedParameter(partHeaders)) return DecodedName(*named, CharsetOr(partCharset));
+  if (std::optional<ParameterValue> named = NamedParameter(partHeaders))
+    return DecodedName(*named, CharsetOr(partCharset));
   // Where no field names it as a parameter, a key anywhere in the headers still does.
   auto found = FindLineWith("FILENAME=", partHeaders);
   std::size_t keyLength = 9;

@@ -160,7 +160,8 @@ bool IsOneOf(const std::string& name, std::initializer_list<std::string_view> na
 // 8-bit bytes it sometimes comes with, so it is left to the guess like no name.
 NamedConversion ConversionFor(std::string_view charset) {
   const std::string name = UpperName(charset);
-  if (name.empty() || IsOneOf(name, {"US-ASCII", "ASCII", "US_ASCII", "ANSI_X3.4-1968"})) return NamedConversion::kGuess;
+  if (name.empty() || IsOneOf(name, {"US-ASCII", "ASCII", "US_ASCII", "ANSI_X3.4-1968"}))
+    return NamedConversion::kGuess;
   if (IsOneOf(name, {"UTF-8", "UTF8"})) return NamedConversion::kUtf8;
   if (IsOneOf(name, {"WINDOWS-1251", "CP1251", "X-CP1251", "CP-1251", "WIN-1251", "MS-CYRL"}))
     return NamedConversion::kNone;

@@ -114,7 +114,8 @@ std::optional<std::pair<unsigned, bool>> ExtendedSuffix(std::string_view attribu
   if (rest.empty()) return std::pair(0u, true);
   const bool encoded = rest.back() == '*';
   if (encoded) rest.remove_suffix(1);
-  if (rest.empty() || rest.size() > 3 || !std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; }))
+  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  if (rest.empty() || rest.size() > 3 || !std::all_of(rest.begin(), rest.end(), isDigit))
     return std::nullopt;
   unsigned number = 0;
   for (const char c : rest) number = number * 10 + static_cast<unsigned>(c - '0');

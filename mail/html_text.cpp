@@ -34,7 +34,9 @@ bool NestsNoDeeper(const std::string& name) {
   return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
 }
 
-bool IsRawText(const std::string& name) { return name == "script" || name == "style" || name == "textarea" || name == "title"; }
+bool IsRawText(const std::string& name) {
+  return name == "script" || name == "style" || name == "textarea" || name == "title";
+}
 
 // How much of the page to parse: all of it, unless its tags nest deeper or
 // number more than a page meant to be read does. A rough reading of the tags

@@ -58,7 +58,8 @@ std::optional<std::string> TKelPOP::Secret() {
   if (output.outcome == Outcome::kPrinted) return output.firstLine;
   std::string why;
   if (output.outcome == Outcome::kTimedOut)
-    why = std::string("не закончилась за "_cp1251) + std::to_string(PasswordCommandLimit.count() / 1000) + std::string(" с"_cp1251);
+    why = std::string("не закончилась за "_cp1251) + std::to_string(PasswordCommandLimit.count() / 1000) +
+          std::string(" с"_cp1251);
   else if (output.outcome == Outcome::kFailed)
     why = "завершилась с ошибкой"_cp1251;
   else

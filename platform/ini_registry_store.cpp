@@ -82,9 +82,9 @@ std::string Unescape(std::string_view field) {
     if (field[i] == '\\' && i + 1 < field.size() && field[i + 1] == '\\') {
       out += '\\';
       ++i;
-    } else if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] == 'x' && platform::HexDigitValue(field[i + 2]) >= 0 &&
-               platform::HexDigitValue(field[i + 3]) >= 0) {
-      out += static_cast<char>(platform::HexDigitValue(field[i + 2]) * 16 + platform::HexDigitValue(field[i + 3]));
+    } else if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] == 'x' && HexDigitValue(field[i + 2]) >= 0 &&
+               HexDigitValue(field[i + 3]) >= 0) {
+      out += static_cast<char>(HexDigitValue(field[i + 2]) * 16 + HexDigitValue(field[i + 3]));
       i += 3;
     } else {
       out += field[i];

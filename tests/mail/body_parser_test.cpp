@@ -20,7 +20,8 @@ using ::testing::ElementsAre;
 
 TEST(SplitMultipart, DelimitersMatchInTheirCaseWithOnlyBlanksAfterThem) {
   const Lines headers = {"Content-Type: multipart/mixed; boundary=\"AbC\"", ""};
-  Lines body = {"preamble", "--AbC", "one", "--AbC x", "--abc", "--AbC \t", "two", "--AbC", "three", "--AbC-- ", "epilogue"};
+  Lines body = {"preamble", "--AbC", "one",   "--AbC x",  "--abc",   "--AbC \t",
+                "two",      "--AbC", "three", "--AbC-- ", "epilogue"};
   const auto parts = mail::SplitMultipart("bad", headers, body);
   EXPECT_THAT(parts, ElementsAre(ElementsAre("one", "--AbC x", "--abc"), ElementsAre("two"), ElementsAre("three")));
 }
@@ -45,7 +46,8 @@ TEST(SplitMultipart, BoundaryIsAParameterOfTheWholeField) {
   };
   for (const Case& c : cases) {
     Lines body = {"--" + c.boundary, "a", "--" + c.boundary, "b", "--" + c.boundary + "--"};
-    EXPECT_THAT(mail::SplitMultipart("bad", c.headers, body), ElementsAre(ElementsAre("a"), ElementsAre("b"))) << c.name;
+    EXPECT_THAT(mail::SplitMultipart("bad", c.headers, body), ElementsAre(ElementsAre("a"), ElementsAre("b")))
+        << c.name;
   }
 }
 

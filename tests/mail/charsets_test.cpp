@@ -177,7 +177,8 @@ TEST(ConvertTextCharset, EveryOtherDeclaredCharsetIsReadAsItself) {
 TEST(ConvertTextCharset, UndeclaredUtf8IsReadAsUtf8) {
   const std::string utf8 = "Привет, мир";
   const std::string cp1251("Привет, мир"_cp1251);
-  for (const char* name : {"", "x-unknown", "us-ascii"}) EXPECT_EQ(mail::ConvertTextCharset(utf8, name), cp1251) << name;
+  for (const char* name : {"", "x-unknown", "us-ascii"})
+    EXPECT_EQ(mail::ConvertTextCharset(utf8, name), cp1251) << name;
   const std::string koi8 = *Iconv("KOI8-R", "UTF-8", "Привет, мир");
   EXPECT_EQ(mail::ConvertTextCharset(koi8, ""), cp1251) << "KOI8-R is no UTF-8, so the guess reads it";
   EXPECT_EQ(mail::ConvertTextCharset(utf8, "koi8-r"), mail::ConvertByTable(utf8, &mail::Koi8Table()))
@@ -218,7 +219,8 @@ TEST(ConvertLinesCharset, Utf8IsDecodedWhenNamedAndWhenPlainlyUtf8WithoutAName) 
   mail::Lines oneLineNotUtf8 = Fixture("utf-8");
   oneLineNotUtf8.push_back("\xF0\xD2\xC9");
   mail::ConvertLinesCharset(oneLineNotUtf8, "");
-  EXPECT_NE(oneLineNotUtf8.front(), Fixture("windows-1251").front()) << "one line that is no UTF-8 leaves it to the guess";
+  EXPECT_NE(oneLineNotUtf8.front(), Fixture("windows-1251").front())
+      << "one line that is no UTF-8 leaves it to the guess";
 }
 
 TEST(ConvertLinesCharset, AStatefulCharsetIsReadAsOneText) {

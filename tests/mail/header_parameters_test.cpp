@@ -47,7 +47,8 @@ TEST(FindParameter, JoinsAndDecodesRfc2231Values) {
     std::string text;
     std::optional<std::string> charset;
   } cases[] = {
-      {"an extended value", "a/b; filename*=UTF-8''%D1%84%D0%B0%D0%B9%D0%BB.txt", "\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB.txt",
+      {"an extended value", "a/b; filename*=UTF-8''%D1%84%D0%B0%D0%B9%D0%BB.txt",
+       "\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB.txt",
        "UTF-8"},
       {"a language is dropped", "a/b; filename*=iso-8859-1'en'caf%E9", "caf\xE9", "iso-8859-1"},
       {"continuations in number order", "a/b; filename*1=\"two\"; filename*0=\"one \"", "one two", std::nullopt},

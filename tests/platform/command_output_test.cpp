@@ -37,7 +37,8 @@ TEST(RunForFirstLine, TellsWhatTheCommandDid) {
 TEST(RunForFirstLine, AHangingCommandIsKilledAtTheLimitWithWhatItStarted) {
   int pumped = 0;
   const auto start = std::chrono::steady_clock::now();
-  const CommandOutput output = platform::RunForFirstLine("echo waiting >&2; sleep 30 & sleep 30", 300ms, [&] { ++pumped; });
+  const CommandOutput output =
+      platform::RunForFirstLine("echo waiting >&2; sleep 30 & sleep 30", 300ms, [&] { ++pumped; });
   EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << "the background sleep holds no pipe open past the kill";
   EXPECT_EQ(output.outcome, Outcome::kTimedOut);
   EXPECT_EQ(output.firstErrorLine, "waiting");
