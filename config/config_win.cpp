@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -27,6 +28,7 @@
 #include "config/check_list_box.h"
 #include "config/connection_test.h"
 #include "config/hover_controls.h"
+#include "config/provider_presets.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/exception_text.h"
 #include "desktop/form_placement_reg.h"
@@ -129,6 +131,17 @@ QWidget* TConfigWin::CreateServerPanel() {
   security_->setObjectName(QStringLiteral("Security"));
   security_->addItems({QStringLiteral("нет"), QStringLiteral("SSL/TLS"), QStringLiteral("STLS")});
   passwordCommand_ = Edit("PasswordCommand", fields);
+  preset_ = new QComboBox(fields);
+  preset_->setObjectName(QStringLiteral("Preset"));
+  preset_->addItem(QStringLiteral("вручную"));
+  for (const ProviderPreset& preset : ProviderPresets())
+    preset_->addItem(QString::fromUtf8(preset.name.data(), static_cast<qsizetype>(preset.name.size())));
+  preset_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  preset_->setMinimumContentsLength(10);
+  presetNote_ = new QLabel(fields);
+  presetNote_->setObjectName(QStringLiteral("PresetNote"));
+  // One line that never widens the dialog; the whole text is its tip.
+  presetNote_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   login_ = new QComboBox(fields);
   login_->setObjectName(QStringLiteral("Login"));
   login_->addItems({QStringLiteral("USER/PASS"), QStringLiteral("APOP"), QStringLiteral("SASL PLAIN"),
@@ -166,6 +179,9 @@ QWidget* TConfigWin::CreateServerPanel() {
   grid->addWidget(login_, 4, 1);
   grid->addWidget(new THoverLabel(QStringLiteral("Команда пароля:"), passwordCommand_, fields), 5, 0);
   grid->addWidget(passwordCommand_, 5, 1);
+  grid->addWidget(new THoverLabel(QStringLiteral("Настройки для:"), preset_, fields), 6, 0);
+  grid->addWidget(preset_, 6, 1);
+  grid->addWidget(presetNote_, 7, 0, 1, 3);
 
   splitter_ = new QSplitter(Qt::Horizontal, group);
   splitter_->setObjectName(QStringLiteral("Splitter1"));
@@ -273,6 +289,7 @@ void TConfigWin::ConnectHandlers() {
   connect(port_, &QLineEdit::textEdited, this, &TConfigWin::PortChange);
   connect(login_, &QComboBox::activated, this, &TConfigWin::LoginChange);
   connect(passwordCommand_, &QLineEdit::textEdited, this, &TConfigWin::PasswordCommandChange);
+  connect(preset_, &QComboBox::activated, this, &TConfigWin::PresetChange);
   connect(okBtn_, &QPushButton::clicked, this, &TConfigWin::OkBtnClick);
   connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -332,6 +349,10 @@ void TConfigWin::ShowSelected() {
   port_->setEnabled(any);
   login_->setEnabled(any);
   passwordCommand_->setEnabled(any);
+  preset_->setCurrentIndex(0);
+  preset_->setEnabled(any);
+  presetNote_->clear();
+  presetNote_->setToolTip(QString());
   UpdateButtons();
 }
 
@@ -451,6 +472,26 @@ void TConfigWin::PasswordCommandChange() {
   const int selected = Selected();
   if (selected < 0) return;
   accounts_[static_cast<std::size_t>(selected)].PasswordCommand = desktop::FromQString(passwordCommand_->text());
+}
+
+// A provider's settings go into the account once, when chosen; what is typed afterwards stays.
+void TConfigWin::PresetChange() {
+  const int selected = Selected();
+  const int index = preset_->currentIndex();
+  if (selected < 0 || index < 1) return;
+  const ProviderPreset& preset = ProviderPresets()[static_cast<std::size_t>(index - 1)];
+  TServer& account = accounts_[static_cast<std::size_t>(selected)];
+  account.Host = std::string(preset.host);
+  account.Security = preset.security;
+  account.Port = preset.port;
+  account.Login = preset.login;
+  ShowSelected();
+  ShowEntry(selected);
+  UpdateButtons();
+  preset_->setCurrentIndex(index);
+  const QString note = QString::fromUtf8(preset.note.data(), static_cast<qsizetype>(preset.note.size()));
+  presetNote_->setText(note);
+  presetNote_->setToolTip(note);
 }
 
 void TConfigWin::PortChange() {

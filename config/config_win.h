@@ -24,6 +24,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSplitter;
@@ -69,6 +70,7 @@ class TConfigWin : public QDialog {
   void PortChange();      // a text that is no port yet leaves the account's port alone
   void LoginChange();
   void PasswordCommandChange();
+  void PresetChange();
   void OkBtnClick();
   void FormPlacementReg1SavePlacement();
   void FormPlacementReg1RestorePlacement();
@@ -91,6 +93,8 @@ class TConfigWin : public QDialog {
   QLineEdit* Port() const { return port_; }
   QComboBox* Login() const { return login_; }  // in the order of mail::LoginMethod
   QLineEdit* PasswordCommand() const { return passwordCommand_; }
+  QComboBox* Preset() const { return preset_; }  // "вручную", then the providers in order
+  QLabel* PresetNote() const { return presetNote_; }
   QCheckBox* ShowMain() const { return showMain_; }
   QCheckBox* ShowDialog() const { return showDialog_; }
   QCheckBox* ShowSound() const { return showSound_; }
@@ -142,6 +146,8 @@ class TConfigWin : public QDialog {
   QLineEdit* port_ = nullptr;
   QComboBox* login_ = nullptr;
   QLineEdit* passwordCommand_ = nullptr;
+  QComboBox* preset_ = nullptr;
+  QLabel* presetNote_ = nullptr;
   QCheckBox* showMain_ = nullptr;
   QCheckBox* showDialog_ = nullptr;
   QCheckBox* showSound_ = nullptr;

@@ -111,7 +111,8 @@ TEST_F(ConfigWin, ShowsItsControlsWithTheirTexts) {
   EXPECT_THAT(labels, ::testing::UnorderedElementsAre(QStringLiteral("Сервер:"), QStringLiteral("Пользователь:"),
                                                       QStringLiteral("Пароль:"), QStringLiteral("Защита:"),
                                                       QStringLiteral("Порт:"), QStringLiteral("Вход:"),
-                                                      QStringLiteral("Команда пароля:"), QStringLiteral("Время:")));
+                                                      QStringLiteral("Команда пароля:"), QStringLiteral("Настройки для:"),
+                                                      QString(), QStringLiteral("Время:")));
   QStringList securities;
   for (int index = 0; index < win->Security()->count(); ++index) securities << win->Security()->itemText(index);
   EXPECT_EQ(securities, (QStringList{QStringLiteral("нет"), QStringLiteral("SSL/TLS"), QStringLiteral("STLS")}));
@@ -348,6 +349,34 @@ TEST_F(ConfigWin, LoginMethodFollowsTheSelectedAccountAndWritesThrough) {
   EXPECT_EQ(win->Login()->currentText(), QStringLiteral("APOP"));
   Pick(*win, 0);
   EXPECT_EQ(win->Login()->currentText(), QStringLiteral("OAuth 2.0 (XOAUTH2)"));
+}
+
+// A provider's preset fills the server, its protection, port and login method
+// once and says what the provider asks for; what is typed afterwards stays.
+TEST_F(ConfigWin, AProviderPresetFillsTheAccountOnceAndShowsItsNote) {
+  TAccountList accounts = {Account("a.org", "bob@gmail.com"), Account("b.org", "b")};
+  auto win = Open(accounts);
+  ASSERT_EQ(win->Preset()->itemText(0), QStringLiteral("вручную"));
+  const int gmail = win->Preset()->findText(QStringLiteral("Gmail"));
+  ASSERT_GT(gmail, 0);
+  win->Preset()->setCurrentIndex(gmail);
+  emit win->Preset()->activated(gmail);
+  const TServer& filled = win->WorkingAccounts()[0];
+  EXPECT_EQ(filled.Host, "pop.gmail.com");
+  EXPECT_EQ(filled.Security, platform::Security::Tls);
+  EXPECT_EQ(filled.Port, 995);
+  EXPECT_EQ(filled.Login, mail::LoginMethod::kXOAuth2);
+  EXPECT_EQ(filled.UserId, "bob@gmail.com") << "the user name is the user's";
+  EXPECT_EQ(win->Host()->text(), QStringLiteral("pop.gmail.com"));
+  EXPECT_EQ(win->Login()->currentText(), QStringLiteral("OAuth 2.0 (XOAUTH2)"));
+  EXPECT_TRUE(win->PresetNote()->text().contains(QStringLiteral("recent:")));
+
+  Type(*win->Port(), QStringLiteral("1995"));
+  EXPECT_EQ(win->WorkingAccounts()[0].Port, 1995) << "typing after the choice wins";
+  Pick(*win, 1);
+  EXPECT_EQ(win->Preset()->currentIndex(), 0);
+  EXPECT_TRUE(win->PresetNote()->text().isEmpty());
+  EXPECT_EQ(win->WorkingAccounts()[1].Host, "b.org") << "other accounts are untouched";
 }
 
 TEST_F(ConfigWin, PasswordCommandFollowsTheSelectedAccountAndWritesThrough) {
