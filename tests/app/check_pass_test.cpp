@@ -22,6 +22,7 @@
 #include "platform/seen_ids_store.h"
 #include "tests/app/main_form_fixture.h"
 #include "tests/support/dovecot_server.h"
+#include "tests/support/token_introspection.h"
 
 namespace {
 
@@ -175,6 +176,18 @@ TEST_F(MainFormTest, ThePassLogsInByTheAccountsLoginMethod) {
     EXPECT_THAT(Subjects(), ElementsAre("m1", "m2")) << static_cast<int>(method);
   }
   EXPECT_THAT(server.Log(), ::testing::HasSubstr("method=APOP"));
+}
+
+TEST_F(MainFormTest, ThePassLogsInWithAnOAuthTokenFromThePasswordCommand) {
+  TokenIntrospection introspection("good-token", "bob");
+  DovecotServer server({{"bob", "secret", Numbered("m", 1)}}, std::nullopt, introspection.Url());
+  Settings.AccountList = {{"127.0.0.1", "bob", "", true}};
+  Settings.AccountList[0].Login = mail::LoginMethod::kXOAuth2;
+  Settings.AccountList[0].PasswordCommand = "echo good-token";
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+  EXPECT_THAT(Subjects(), ElementsAre("m1"));
+  EXPECT_THAT(server.Log(), ::testing::HasSubstr("method=XOAUTH2"));
 }
 
 TEST_F(MainFormTest, UnchangedMailboxKeepsThePositionAndADeletionElsewhereResetsIt) {

@@ -6,6 +6,7 @@
 #include "tests/mail/session_events.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/local_session.h"
+#include "tests/support/token_introspection.h"
 
 namespace {
 
@@ -122,6 +123,40 @@ TEST_F(Pop3Dovecot, EveryLoginMethodDovecotOffersLogsIn) {
       }
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// XOAUTH2 and OAUTHBEARER against a Dovecot that checks each token with an
+// introspection endpoint of ours: the good token logs in, another one is
+// refused with the status of the server's error challenge.
+TEST(Pop3DovecotOAuth, TheGoodTokenLogsInAndABadOneIsRefusedWithItsStatus) {
+  TokenIntrospection introspection("good-token", "bob");
+  DovecotServer server({{"bob", "secret", kMessages}}, std::nullopt, introspection.Url());
+  for (const mail::LoginMethod method : {mail::LoginMethod::kXOAuth2, mail::LoginMethod::kOAuthBearer}) {
+    SCOPED_TRACE(static_cast<int>(method));
+    for (const std::string token : {"good-token", "bad-token"}) {
+      auto session = MakeLocalSession(server.Port(), {.host = "localhost", .password = token});
+      session->Method = method;
+      session->Connect();
+      ASSERT_TRUE(session->Connected());
+      const bool loggedIn = session->Login();
+      EXPECT_EQ(loggedIn, token == "good-token") << session->Failure().Text();
+      if (loggedIn) {
+        session->CountNew();
+        EXPECT_EQ(session->MsgCount(), 3u);
+        session->Quit();
+      } else {
+        EXPECT_EQ(session->Failure().code, mail::kLoginRefused);
+        EXPECT_THAT(session->Failure().Text(), ::testing::HasSubstr("OAuth 2.0: "));
+        EXPECT_THAT(session->Failure().Text(), ::testing::HasSubstr("Authentication failed")) << "the server's words";
+        EXPECT_THAT(session->Failure().Text(), ::testing::Not(::testing::HasSubstr(token)));
+      }
+    }
+  }
+  EXPECT_GE(introspection.Requests(), 4);
 }
 
 }  // namespace

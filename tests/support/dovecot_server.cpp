@@ -54,7 +54,8 @@ std::string UserName(uid_t uid) {
 
 }  // namespace
 
-DovecotServer::DovecotServer(std::vector<MailboxUser> users, std::optional<DovecotTls> tls) {
+DovecotServer::DovecotServer(std::vector<MailboxUser> users, std::optional<DovecotTls> tls,
+                             std::optional<std::string> oauth2Introspection) {
   char pattern[] = "/tmp/tessaro-dovecot-XXXXXX";
   if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
   root_ = pattern;
@@ -69,7 +70,7 @@ DovecotServer::DovecotServer(std::vector<MailboxUser> users, std::optional<Dovec
     mailGid_ = ::getegid();
   }
   ChoosePorts(tls.has_value());
-  WriteConfiguration(users, tls);
+  WriteConfiguration(users, tls, oauth2Introspection);
   for (const auto& user : users) WriteMaildir(user);
   Start();
 }
@@ -96,7 +97,8 @@ void DovecotServer::ChoosePorts(bool secure) {
   securePort_ = tls ? tls->Port() : 0;
 }
 
-void DovecotServer::WriteConfiguration(const std::vector<MailboxUser>& users, const std::optional<DovecotTls>& tls) {
+void DovecotServer::WriteConfiguration(const std::vector<MailboxUser>& users, const std::optional<DovecotTls>& tls,
+                                       const std::optional<std::string>& oauth2Introspection) {
   const bool root = ::geteuid() == 0;
   const std::string internalUser = root ? "dovecot" : UserName(::geteuid());
   const std::string loginUser = root ? "dovenull" : internalUser;
@@ -112,12 +114,16 @@ void DovecotServer::WriteConfiguration(const std::vector<MailboxUser>& users, co
          << "log_path = " << root_ << "/dovecot.log\n"
          << SslSettings(tls)
          << "disable_plaintext_auth = no\n"
-         << "auth_mechanisms = plain apop\n"
+         << "auth_mechanisms = plain apop" << (oauth2Introspection ? " xoauth2 oauthbearer" : "") << "\n"
          << "first_valid_uid = 1\n"
          << "default_internal_user = " << internalUser << "\n"
          << "default_login_user = " << loginUser << "\n"
          << "mail_location = maildir:~/Maildir\n"
-         << "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN " << root_ << "/users\n}\n"
+         << "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN " << root_ << "/users\n"
+         << (oauth2Introspection ? "  mechanisms = plain login apop\n" : "") << "}\n"
+         << (oauth2Introspection
+                 ? "passdb {\n  driver = oauth2\n  mechanisms = xoauth2 oauthbearer\n  args = " + root_ + "/oauth2.conf.ext\n}\n"
+                 : std::string())
          << "userdb {\n  driver = static\n  args = uid=" << mailUid_ << " gid=" << mailGid_ << " home=" << root_
          << "/mail/%u\n}\n"
          << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    port = " << port_
@@ -125,6 +131,11 @@ void DovecotServer::WriteConfiguration(const std::vector<MailboxUser>& users, co
          << "service anvil {\n  chroot =\n}\n"
          << "service imap-login {\n  chroot =\n}\n";
   WriteFile(fs::path(root_) / "dovecot.conf", config.str());
+  if (oauth2Introspection)
+    WriteFile(fs::path(root_) / "oauth2.conf.ext",
+              "introspection_mode = post\nintrospection_url = " + *oauth2Introspection +
+                  "\nforce_introspection = yes\nusername_attribute = username\nactive_attribute = active\n"
+                  "active_value = true\n");
 }
 
 // Messages go to cur/ under names that sort in mailbox order, which is the

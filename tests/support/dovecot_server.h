@@ -24,7 +24,10 @@ struct DovecotTls {
 
 class DovecotServer {
  public:
-  explicit DovecotServer(std::vector<MailboxUser> users, std::optional<DovecotTls> tls = std::nullopt);
+  // With `oauth2Introspection` (an http:// URL), XOAUTH2 and OAUTHBEARER are
+  // offered too and their tokens checked by a POST to it (RFC 7662).
+  explicit DovecotServer(std::vector<MailboxUser> users, std::optional<DovecotTls> tls = std::nullopt,
+                         std::optional<std::string> oauth2Introspection = std::nullopt);
   DovecotServer(const DovecotServer&) = delete;
   DovecotServer& operator=(const DovecotServer&) = delete;
   ~DovecotServer();
@@ -41,7 +44,8 @@ class DovecotServer {
 
  private:
   void ChoosePorts(bool secure);
-  void WriteConfiguration(const std::vector<MailboxUser>& users, const std::optional<DovecotTls>& tls);
+  void WriteConfiguration(const std::vector<MailboxUser>& users, const std::optional<DovecotTls>& tls,
+                          const std::optional<std::string>& oauth2Introspection);
   void WriteMaildir(const MailboxUser& user);
   void Start();
   void WaitUntilListening();

@@ -16,6 +16,7 @@
 
 #include "tests/support/closed_port.h"
 #include "tests/support/dovecot_server.h"
+#include "tests/support/token_introspection.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -102,6 +103,18 @@ TEST(TessaroCheck, LogsInByTheMethodAuthNames) {
   const ProgramResult refused = Check(server.Port(), "bob", "secret", {"--auth", "xoauth2"});
   EXPECT_EQ(refused.exitStatus, 3) << "Dovecot here offers no XOAUTH2: the login fails, nothing else is tried";
   EXPECT_THAT(refused.err, HasSubstr("XOAUTH2"));
+}
+
+TEST(TessaroCheck, LogsInWithAnOAuthTokenFromItsPasswordCommand) {
+  TokenIntrospection introspection("good-token", "bob");
+  DovecotServer server({{"bob", "secret", {"Subject: one\r\n\r\nbody\r\n"}}}, std::nullopt, introspection.Url());
+  for (const char* method : {"xoauth2", "oauthbearer"}) {
+    const ProgramResult result =
+        Check(server.Port(), "bob", "not used", {"--auth", method, "--password-command", "echo good-token"});
+    EXPECT_EQ(result.exitStatus, 0) << method << ": " << result.err;
+    EXPECT_THAT(result.out, HasSubstr("\"count\":1")) << method;
+    EXPECT_EQ(result.out.find("good-token"), std::string::npos);
+  }
 }
 
 // Dovecot does not answer LAST: "new" is what no complete pass has seen, as
