@@ -113,7 +113,7 @@ class BodyParser {
   void RenderHtmlPartIfNoText();
   void ExtractUuencodedFiles(Lines& body);
   void ParseSingleFile(HeaderLines headers, Lines& body, const std::string& encoding);
-  void ParseMultipart(HeaderLines headers, Lines& body);
+  void ParseMultipart(const PartType& top, Lines& body);
   struct QueuedPart {
     Lines lines;
     int depth;  // 1 for a part of the message's own multipart body
@@ -143,16 +143,16 @@ class BodyParser {
 void BodyParser::Parse(HeaderLines headers, Lines& body, const PartType& top) {
   const std::string& media = top.mediaType;
   const bool plainText = !top.hasContentType || Contains(media, "TEXT") || media == "MULTIPART/REPORT" ||
-                         (Contains(media, "MESSAGE") && !top.hasBoundary);
+                         (Contains(media, "MESSAGE") && !top.boundary);
   if (media == "TEXT/HTML") {
     ParseHtml(body, top.encoding);
   } else if (plainText) {
     ParsePlainText(body, top.encoding);
-  } else if (IsFileEncoding(top.encoding) || !(media.starts_with("MULTIPART/") || top.hasBoundary)) {
+  } else if (IsFileEncoding(top.encoding) || !(media.starts_with("MULTIPART/") || top.boundary)) {
     // A single part that is neither text nor multipart is one file, whatever its encoding.
     ParseSingleFile(headers, body, top.encoding);
   } else {
-    ParseMultipart(headers, body);
+    ParseMultipart(top, body);
   }
 }
 
@@ -227,9 +227,12 @@ void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::st
   Decode(item, std::move(body), encoding);
 }
 
-void BodyParser::ParseMultipart(HeaderLines headers, Lines& body) {
+void BodyParser::ParseMultipart(const PartType& top, Lines& body) {
+  std::optional<std::vector<Lines>> parts;
+  if (top.boundary) parts = SplitAtBoundary(*top.boundary, body);
+  if (!parts) throw MailError(context_.FormatError());
   std::deque<QueuedPart> queue;
-  for (Lines& part : SplitMultipart(context_.FormatError(), headers, body)) queue.push_back({std::move(part), 1});
+  for (Lines& part : *parts) queue.push_back({std::move(part), 1});
   while (!queue.empty()) {
     QueuedPart part = std::move(queue.front());
     queue.pop_front();
@@ -242,11 +245,11 @@ void BodyParser::ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue) {
   Lines& part = queued.lines;
   const HeaderLines partHeaders(part.data(), HeaderEnd(part));
   const PartType type = ReadPartType(partHeaders);
-  if (type.hasContentType && type.hasBoundary) {
+  if (type.boundary) {
     // A nested multipart: its parts are walked in its place. One too deep, or
     // one that cannot be split, is kept whole as a file, and the rest goes on.
     std::optional<std::vector<Lines>> inner;
-    if (queued.depth < kMaxNesting) inner = TrySplitMultipart(partHeaders, part);
+    if (queued.depth < kMaxNesting) inner = SplitAtBoundary(*type.boundary, part);
     if (!inner) return Store(message_.AttachedFiles.Add(NextUnnamedName(type.mediaType)), part);
     for (auto it = inner->rbegin(); it != inner->rend(); ++it) queue.push_front({std::move(*it), queued.depth + 1});
     return;
@@ -330,9 +333,13 @@ void ParseBody(ParseContext& context, TKelMsg& message, HeaderLines headers, Lin
 }
 
 std::optional<std::vector<Lines>> TrySplitMultipart(HeaderLines headers, Lines& lines) {
-  const std::optional<std::string> boundary = BoundaryOf(headers);
+  const std::optional<std::string> boundary = BoundaryIn(RawContentTypeText(headers));
   if (!boundary) return std::nullopt;
-  const std::string delimiter = "--" + *boundary;
+  return SplitAtBoundary(*boundary, lines);
+}
+
+std::optional<std::vector<Lines>> SplitAtBoundary(const std::string& boundary, Lines& lines) {
+  const std::string delimiter = "--" + boundary;
   const std::string closing = delimiter + "--";
   const auto opening = FindLineContaining(delimiter, lines);
   if (!opening) return std::nullopt;

@@ -31,6 +31,9 @@ std::vector<Lines> SplitMultipart(const std::string& errorText, HeaderLines head
 // The same, answering nothing where SplitMultipart raises; `lines` is then unchanged.
 std::optional<std::vector<Lines>> TrySplitMultipart(HeaderLines headers, Lines& lines);
 
+// The same with the boundary read already: nothing when no line holds its delimiter.
+std::optional<std::vector<Lines>> SplitAtBoundary(const std::string& boundary, Lines& lines);
+
 // The first line whose upper-cased text contains `key`, and the 1-based position of the key in it.
 std::optional<std::pair<std::size_t, std::size_t>> FindLineWith(std::string_view key, HeaderLines lines);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "mail/foreign_charset.h"
+#include "mail/header_fields.h"
 #include "mail/message_lines.h"
 #include "platform/cp1251.h"
 
@@ -145,13 +146,6 @@ const ConversionTable* TableOf(CyrillicCharset charset) {
 
 enum class NamedConversion { kNone, kIso, kKoi8, kCp866, kUtf8, kForeign, kGuess };
 
-std::string UpperName(std::string_view name) {
-  std::string upper(name);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return upper;
-}
-
 bool IsOneOf(const std::string& name, std::initializer_list<std::string_view> names) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
@@ -159,7 +153,7 @@ bool IsOneOf(const std::string& name, std::initializer_list<std::string_view> na
 // Only the Cyrillic code pages reach their tables; US-ASCII cannot carry the
 // 8-bit bytes it sometimes comes with, so it is left to the guess like no name.
 NamedConversion ConversionFor(std::string_view charset) {
-  const std::string name = UpperName(charset);
+  const std::string name = UpperAscii(charset);
   if (name.empty() || IsOneOf(name, {"US-ASCII", "ASCII", "US_ASCII", "ANSI_X3.4-1968"}))
     return NamedConversion::kGuess;
   if (IsOneOf(name, {"UTF-8", "UTF8"})) return NamedConversion::kUtf8;

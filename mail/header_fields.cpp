@@ -95,8 +95,7 @@ std::string UnfoldedField(std::string_view key, HeaderLines lines) {
   return ReadValue(lines, *at, key.size() + 1, kRestOfLine, true, Continuation::kAppendAfterBlank);
 }
 
-std::optional<std::string> BoundaryOf(HeaderLines lines) {
-  const std::string typeText = RawContentTypeText(lines);
+std::optional<std::string> BoundaryIn(std::string_view typeText) {
   if (std::optional<std::string> boundary = FindTokenParameter(typeText, "BOUNDARY")) return boundary;
   // Where no parameter is named so, "BOUNDARY=" may still stand inside another word.
   const auto key = UpperAscii(typeText).find("BOUNDARY=");
@@ -113,7 +112,7 @@ PartType ReadPartType(HeaderLines lines) {
   const std::string raw = RawContentTypeText(lines);
   type.typeText = UpperAscii(raw);
   if (std::optional<std::string> charset = FindTokenParameter(raw, "CHARSET")) type.charset = UpperAscii(*charset);
-  type.hasBoundary = BoundaryOf(lines).has_value();
+  type.boundary = BoundaryIn(raw);
   type.mediaType = ParamToken(type.typeText, 1);
   return type;
 }

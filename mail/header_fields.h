@@ -33,7 +33,7 @@ struct PartType {
   std::string typeText;   // Content-Type with its parameters and continuation lines, upper case
   std::string mediaType;  // the type text's first token, e.g. MULTIPART/MIXED
   std::string charset;    // the charset parameter, upper case, quotes removed
-  bool hasBoundary = false;
+  std::optional<std::string> boundary;  // the multipart boundary, letters as written
 };
 
 PartType ReadPartType(HeaderLines lines);
@@ -45,8 +45,8 @@ std::string RawContentTypeText(HeaderLines lines);
 // continuation lines joined after a blank; empty when absent.
 std::string UnfoldedField(std::string_view key, HeaderLines lines);
 
-// The multipart boundary the Content-Type names, letters as written.
-std::optional<std::string> BoundaryOf(HeaderLines lines);
+// The multipart boundary a Content-Type text (letters as written) names.
+std::optional<std::string> BoundaryIn(std::string_view typeText);
 
 // Fills From, MessageId, InReplyTo, ReturnPath, ReplyTo, SendTo, CC, Date and Subject.
 void FillHeaderFields(TKelMsg& message, HeaderLines lines);

@@ -99,6 +99,17 @@ TEST_F(Pop3Dovecot, WrongPasswordFailsLoginWith2001) {
 
 namespace {
 
+// Connects and logs in; a session that got in counts the three messages and quits.
+bool LogsInAndCounts(TKelPOP& session) {
+  session.Connect();
+  EXPECT_TRUE(session.Connected());
+  if (!session.Login()) return false;
+  session.CountNew();
+  EXPECT_EQ(session.MsgCount(), 3u);
+  session.Quit();
+  return true;
+}
+
 // Every method Dovecot offers logs in with the right password and is refused
 // with its own text for a wrong one.
 TEST_F(Pop3Dovecot, EveryLoginMethodDovecotOffersLogsIn) {
@@ -108,26 +119,15 @@ TEST_F(Pop3Dovecot, EveryLoginMethodDovecotOffersLogsIn) {
     for (const std::string password : {"secret", "wrong"}) {
       auto session = MakeSession(password);
       session->Method = method;
-      SessionEvents events(*session);
-      session->Connect();
-      ASSERT_TRUE(session->Connected());
-      const bool loggedIn = session->Login();
+      const bool loggedIn = LogsInAndCounts(*session);
       EXPECT_EQ(loggedIn, password == "secret");
-      if (loggedIn) {
-        session->CountNew();
-        EXPECT_EQ(session->MsgCount(), 3u);
-        session->Quit();
-      } else {
+      if (!loggedIn) {
         EXPECT_EQ(session->Failure().code, mail::kLoginRefused);
         EXPECT_FALSE(session->Failure().serverText.empty()) << "the server's own words";
       }
     }
   }
 }
-
-}  // namespace
-
-namespace {
 
 // XOAUTH2 and OAUTHBEARER against a Dovecot that checks each token with an
 // introspection endpoint of ours: the good token logs in, another one is
@@ -140,15 +140,9 @@ TEST(Pop3DovecotOAuth, TheGoodTokenLogsInAndABadOneIsRefusedWithItsStatus) {
     for (const std::string token : {"good-token", "bad-token"}) {
       auto session = MakeLocalSession(server.Port(), {.host = "localhost", .password = token});
       session->Method = method;
-      session->Connect();
-      ASSERT_TRUE(session->Connected());
-      const bool loggedIn = session->Login();
+      const bool loggedIn = LogsInAndCounts(*session);
       EXPECT_EQ(loggedIn, token == "good-token") << session->Failure().Text();
-      if (loggedIn) {
-        session->CountNew();
-        EXPECT_EQ(session->MsgCount(), 3u);
-        session->Quit();
-      } else {
+      if (!loggedIn) {
         EXPECT_EQ(session->Failure().code, mail::kLoginRefused);
         EXPECT_THAT(session->Failure().Text(), ::testing::HasSubstr("OAuth 2.0: "));
         EXPECT_THAT(session->Failure().Text(), ::testing::HasSubstr("Authentication failed")) << "the server's words";
