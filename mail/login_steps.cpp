@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 
-#include "mail/header_fields.h"
 #include "mail/text_decoders.h"
 #include "mail/text_utils.h"
 
@@ -80,25 +79,6 @@ std::string OAuthBearerResponse(std::string_view user, std::string_view host, in
   for (const char c : user) name += c == ',' ? "=2C" : c == '=' ? "=3D" : std::string(1, c);
   return EncodeBase64("n,a=" + name + ",\x01" "host=" + std::string(host) + "\x01" "port=" + std::to_string(port) +
                       "\x01" "auth=Bearer " + std::string(token) + "\x01\x01");
-}
-
-std::set<std::string> SaslMechanisms(std::string_view capaReply) {
-  std::set<std::string> mechanisms;
-  for (std::size_t start = 0; start < capaReply.size();) {
-    std::size_t end = capaReply.find('\n', start);
-    if (end == std::string_view::npos) end = capaReply.size();
-    const std::string line = UpperAscii(Trim(capaReply.substr(start, end - start)));
-    start = end + 1;
-    if (!line.starts_with("SASL ")) continue;
-    std::string_view rest = std::string_view(line).substr(5);
-    while (!rest.empty()) {
-      rest = Trim(rest);
-      const std::size_t blank = rest.find(' ');
-      mechanisms.emplace(rest.substr(0, blank));
-      rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank);
-    }
-  }
-  return mechanisms;
 }
 
 std::string OAuthChallengeStatus(std::string_view challenge) {

@@ -1,10 +1,9 @@
 // The texts the login methods send and read, apart from the session that
-// sends them: the APOP digest, the SASL initial responses, the mechanisms a
-// CAPA reply offers and the status an OAuth error challenge carries.
+// sends them: the APOP digest, the SASL initial responses and the status an
+// OAuth error challenge carries.
 #pragma once
 
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -22,9 +21,6 @@ std::string EncodeBase64(std::string_view bytes);
 std::string PlainResponse(std::string_view user, std::string_view password);
 std::string XOAuth2Response(std::string_view user, std::string_view token);
 std::string OAuthBearerResponse(std::string_view user, std::string_view host, int port, std::string_view token);
-
-// The mechanisms of a CAPA reply's "SASL" line, upper case.
-std::set<std::string> SaslMechanisms(std::string_view capaReply);
 
 // What an OAuth error challenge ("+ " and base64 JSON) says went wrong: its
 // "status" (and "scope" where given); the decoded text itself when it has none.

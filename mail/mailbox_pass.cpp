@@ -47,6 +47,8 @@ PassStage MailboxPass::Run() {
 void MailboxPass::CheckMailbox() {
   const std::uint32_t fresh = CountNewMail();
   observer_.Counted(session_.MsgCount(), fresh);
+  session_.LearnCapabilities();
+  if (const std::optional<std::chrono::seconds> delay = session_.LoginDelay()) observer_.LoginDelayLearned(*delay);
   try {
     Download();
   } catch (...) {

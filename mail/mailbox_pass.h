@@ -5,6 +5,7 @@
 //   CountNew (STAT, LAST)     new mail from LAST; where LAST is refused, the
 //   UIDL                      unique ids not seen by the last complete pass
 //                                                      -> Counted
+//   CAPA                      pipelining, LOGIN-DELAY   -> LoginDelayLearned
 //   for every message         kept ones (Keeps) are taken back (Kept); the
 //     LIST, RETR, TOP n 0     rest are fetched, sent ahead where the server
 //                             allows it                 -> Fetched / Unreadable

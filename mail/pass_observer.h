@@ -3,6 +3,7 @@
 // tool prints it. Every event does nothing unless overridden.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,6 +44,9 @@ class PassObserver {
 
   // The mailbox holds `count` messages, `fresh` of them new; the downloads follow.
   virtual void Counted(std::uint32_t /*count*/, std::uint32_t /*fresh*/) {}
+  // CAPA answered: the server wants at least `delay` between two logins to
+  // this mailbox (RFC 2449 LOGIN-DELAY; zero: no such rule).
+  virtual void LoginDelayLearned(std::chrono::seconds /*delay*/) {}
   // True when the observer still holds the message with unique id `uid`
   // from an earlier pass, so it need not be fetched. An empty id names nothing known.
   virtual bool Keeps(const std::string& /*uid*/) const { return false; }

@@ -3,6 +3,7 @@
 // is sent, with our text; a refusal carries the server's text word for word.
 #include <cstdlib>
 
+#include "mail/capabilities.h"
 #include "mail/login_steps.h"
 #include "mail/mail_error.h"
 #include "mail/pop3_session.h"
@@ -99,7 +100,7 @@ bool TKelPOP::LogInWithApop(const std::string& secret) {
 bool TKelPOP::LogInWithSasl(const std::string& mechanism, const std::string& secret) {
   const std::optional<std::string> capabilities = ReadCapabilities();
   if (!connected_) return false;
-  if (!capabilities || !SaslMechanisms(*capabilities).contains(mechanism)) {
+  if (!capabilities || !ParseCapabilities(*capabilities).sasl.contains(mechanism)) {
     SignalError(kLoginRefused, std::string("Сервер не предлагает вход "_cp1251) + mechanism + ".");
     return false;
   }

@@ -2,8 +2,8 @@
 // TOP commands. The commands go out ahead of their replies, which are then
 // read in order by the same Retrieve and RetrieveHeaders calls as without it.
 #include <algorithm>
-#include <cctype>
 
+#include "mail/capabilities.h"
 #include "mail/pop3_session.h"
 #include "mail/text_utils.h"
 
@@ -20,34 +20,26 @@ constexpr std::string_view kCrLf = "\r\n";
 
 bool IsMultiLine(const std::string& command) { return command.starts_with("RETR ") || command.starts_with("TOP "); }
 
-bool EqualsIgnoringCase(std::string_view text, std::string_view upper) {
-  return std::ranges::equal(text, upper, [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; });
-}
-
-bool ListsPipelining(const std::string& reply) {
-  for (std::string_view rest = reply; !rest.empty();) {
-    const std::size_t end = std::min(rest.find(kCrLf), rest.size());
-    if (EqualsIgnoringCase(Trim(rest.substr(0, end)), "PIPELINING")) return true;
-    rest.remove_prefix(std::min(end + kCrLf.size(), rest.size()));
-  }
-  return false;
-}
-
 }  // namespace
 
 void TKelPOP::SendAhead(CommandPlan plan) {
   if (!connected_ || plan.Empty()) return;
-  if (!capabilitiesAsked_) AskCapabilities();
+  LearnCapabilities();
   if (!pipelining_) return;
   planned_ = std::move(plan);
   WriteAhead();
 }
 
-// CAPA is asked once per connection. A refusal only means no pipelining, so
-// it leaves the state the caller sees as it was.
-void TKelPOP::AskCapabilities() {
+// A refusal only means no pipelining and no known login delay, so it leaves
+// the state the caller sees as it was.
+void TKelPOP::LearnCapabilities() {
+  if (capabilitiesAsked_ || !connected_) return;
   capabilitiesAsked_ = true;
-  if (const std::optional<std::string> capabilities = ReadCapabilities()) pipelining_ = ListsPipelining(*capabilities);
+  const std::optional<std::string> reply = ReadCapabilities();
+  if (!reply) return;
+  const Capabilities capabilities = ParseCapabilities(*reply);
+  pipelining_ = capabilities.pipelining;
+  loginDelay_ = capabilities.loginDelay;
 }
 
 std::optional<std::string> TKelPOP::ReadCapabilities() {

@@ -334,6 +334,7 @@ void TKelPOP::CloseConnection() {
   connected_ = false;
   pipelining_ = false;
   capabilitiesAsked_ = false;
+  loginDelay_.reset();
   planned_.Clear();
   sent_.clear();
   surplus_.clear();

@@ -150,6 +150,12 @@ class TKelPOP : private ParseContext {
   // A later call replaces what is planned and not yet written.
   void SendAhead(CommandPlan plan);
   bool Pipelining() const { return pipelining_; }
+  // Asks CAPA, once per connection, after the login as RFC 2449 wants it:
+  // SendAhead does when it has to know; a pass does before its downloads.
+  void LearnCapabilities();
+  // The least time between two logins that CAPA's LOGIN-DELAY asked for
+  // (zero: none); nothing while CAPA has not answered on this connection.
+  std::optional<std::chrono::seconds> LoginDelay() const { return loginDelay_; }
   void DeleteMsg(std::uint32_t n);
   void Quit();
 
@@ -201,7 +207,6 @@ class TKelPOP : private ParseContext {
   void BodyFinished(const std::string& parseError) override;
   void ReportRetrieveProgress(std::size_t received, std::uint16_t& threshold);
   void Write(std::string_view commands);
-  void AskCapabilities();
   // The CAPA reply, status line included; nothing when it was refused or the
   // session ended. A refusal leaves the state the caller sees as it was.
   std::optional<std::string> ReadCapabilities();
@@ -232,6 +237,7 @@ class TKelPOP : private ParseContext {
   bool lastRefused_ = false;
   bool pipelining_ = false;
   bool capabilitiesAsked_ = false;
+  std::optional<std::chrono::seconds> loginDelay_;
   CommandPlan planned_;              // commands to send ahead, not yet written
   std::deque<std::string> sent_;     // written ahead, replies not yet read
   std::string surplus_;              // received beyond the reply being read

@@ -49,7 +49,7 @@ void TMainForm::TBDeleteClick() {
   if (kelPOP2_.Connected()) return;
   TryFinally(
       [&] {
-        LoginReport report(passDisplay_, kelPOP2_.Host, kelPOP2_.UserId);
+        LoginReport report(passDisplay_, *account, loginDelays_);
         if (mail::ConnectAndLogIn(kelPOP2_, report) == mail::PassStage::LoggedIn) SearchAndDelete(message);
       },
       [&] { kelPOP2_.Quit(); });

@@ -7,11 +7,16 @@
 
 namespace app {
 
-AccountCheck::AccountCheck(const PassDisplay& display, const config::TServer& account, mail::TKelMsgList& list,
-                           MessageCache& cache, PassTally& tally, const platform::MimeDatabase& types,
-                           platform::MessageStore* store)
-    : LoginReport(display, account.Host, account.UserId),
-      account_(account),
+void PassTally::CountParseError(const std::string& parseError) {
+  if (parseError.empty()) return;
+  if (unparsedCount == 0) firstParseError = desktop::ToQString(parseError);
+  ++unparsedCount;
+}
+
+AccountCheck::AccountCheck(const PassDisplay& display, const config::TServer& account, LoginDelays& delays,
+                           mail::TKelMsgList& list, MessageCache& cache, PassTally& tally,
+                           const platform::MimeDatabase& types, platform::MessageStore* store)
+    : LoginReport(display, account, delays),
       list_(list),
       cache_(cache),
       tally_(tally),
@@ -89,10 +94,7 @@ MessageCache::Key AccountCheck::KeyOf(const std::string& uid) const {
 
 // A message that could not be parsed stays readable as its raw lines.
 void AccountCheck::Add(MessageCache::Entry entry, const std::string& uid) {
-  if (!entry.ParseError.empty()) {
-    if (tally_.unparsedCount == 0) tally_.firstParseError = desktop::ToQString(entry.ParseError);
-    ++tally_.unparsedCount;
-  }
+  tally_.CountParseError(entry.ParseError);
   mail::TKelMsg& message = *entry.Message;
   message.AccountHost = account_.Host;
   message.AccountUserId = account_.UserId;

@@ -22,6 +22,12 @@ struct PassTally {
   // Messages that could not be parsed, and the first such error.
   int unparsedCount = 0;
   QString firstParseError;
+  // Accounts the pass did not log into, and why the first of them waits.
+  int putOffCount = 0;
+  QString firstPutOff;
+
+  // Counts a message whose body could not be parsed; an empty error counts nothing.
+  void CountParseError(const std::string& parseError);
 };
 
 // With a store, messages are kept between runs of the program too: each
@@ -31,8 +37,8 @@ struct PassTally {
 // on the server.
 class AccountCheck : public LoginReport {
  public:
-  AccountCheck(const PassDisplay& display, const config::TServer& account, mail::TKelMsgList& list,
-               MessageCache& cache, PassTally& tally, const platform::MimeDatabase& types,
+  AccountCheck(const PassDisplay& display, const config::TServer& account, LoginDelays& delays,
+               mail::TKelMsgList& list, MessageCache& cache, PassTally& tally, const platform::MimeDatabase& types,
                platform::MessageStore* store);
 
   void Counted(std::uint32_t count, std::uint32_t fresh) override;
@@ -49,7 +55,6 @@ class AccountCheck : public LoginReport {
   MessageCache::Entry TakeListed(const std::string& uid);
   void Add(MessageCache::Entry entry, const std::string& uid);
 
-  const config::TServer& account_;
   mail::TKelMsgList& list_;
   MessageCache& cache_;
   PassTally& tally_;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/pass/account_check.h"
+#include "app/pass/held_messages.h"
 #include "app/window/long_command.h"
 #include "app/window/main_form.h"
 #include "app/window/try_finally.h"
@@ -39,6 +40,7 @@ void TMainForm::Timer1Timer() {
                                  .resumed = &TMainForm::PassResumed});
   IdentifyAccounts();
   const std::size_t oldCount = kelMsgList2_.Count();
+  HeldMessages held(kelMsgList2_, messageCache_, AccountsPutOff());
   if (settings_.CacheMessages) {
     messageCache_.KeepFrom(kelMsgList2_);
   } else {
@@ -50,7 +52,8 @@ void TMainForm::Timer1Timer() {
   TryFinally(
       [&] {
         const std::size_t accounts = settings_.AccountList.size();
-        for (std::size_t index = 0; index < accounts; ++index) CheckAccount(settings_.AccountList.at(index), tally);
+        for (std::size_t index = 0; index < accounts; ++index)
+          CheckAccount(settings_.AccountList.at(index), tally, held);
       },
       [&] {
         messageCache_.DropUnclaimed();
@@ -67,24 +70,50 @@ void TMainForm::IdentifyAccounts() {
     if (account.Id == 0) account.Id = nextAccountId_++;
 }
 
+// A server's login delay that has not passed yet.
+std::set<std::uint64_t> TMainForm::AccountsPutOff() const {
+  std::set<std::uint64_t> putOff;
+  for (const config::TServer& account : settings_.AccountList)
+    if (account.Checked && loginDelays_.Remaining(account).count() > 0) putOff.insert(account.Id);
+  return putOff;
+}
+
 // The shared session is busy while a delete runs; the account then waits for the next pass.
-void TMainForm::CheckAccount(const config::TServer& account, PassTally& tally) {
+void TMainForm::CheckAccount(const config::TServer& account, PassTally& tally, HeldMessages& held) {
   if (!account.Checked) return;
+  if (held.Holds(account.Id)) {
+    PutOff(account, tally, held);
+    return;
+  }
   config::CopyAccount(account, kelPOP2_);
   if (kelPOP2_.Connected()) {
     Wait(kPauseAfterAccount);
     return;
   }
   platform::MessageStore* store = settings_.CacheMessages ? services_.Messages.get() : nullptr;
-  AccountCheck report(passDisplay_, account, kelMsgList2_, messageCache_, tally, kelPOP2_.MimeDatabase(), store);
+  AccountCheck report(passDisplay_, account, loginDelays_, kelMsgList2_, messageCache_, tally, kelPOP2_.MimeDatabase(),
+                      store);
   mail::MailboxPass pass(kelPOP2_, *services_.SeenIds, report, {.keepsMessages = settings_.CacheMessages});
   if (pass.Run() == mail::PassStage::LoggedIn) Wait(kPauseAfterAccount);
+}
+
+// The account keeps the messages it showed, and the status line says why it was not visited.
+void TMainForm::PutOff(const config::TServer& account, PassTally& tally, HeldMessages& held) {
+  held.PutBack(account.Id, kelMsgList2_, messageCache_, tally);
+  const QString why = QStringLiteral("%1 - сервер разрешает вход раз в %2 с, до следующего входа %3 с")
+                          .arg(desktop::ToQString(account.UserId))
+                          .arg(loginDelays_.Delay(account).count())
+                          .arg(loginDelays_.Remaining(account).count());
+  if (tally.putOffCount++ == 0) tally.firstPutOff = why;
+  SetStatus(QStringLiteral("Проверка отложена: ") + why);
 }
 
 void TMainForm::ReportMessagesRead(const PassTally& tally) {
   QString status = QStringLiteral("Прочитано писем: %1").arg(kelMsgList2_.Count());
   if (tally.unparsedCount > 0)
     status += QStringLiteral(". Не удалось разобрать писем: %1 (%2)").arg(tally.unparsedCount).arg(tally.firstParseError);
+  if (tally.putOffCount > 0)
+    status += QStringLiteral(". Отложено ящиков: %1 (%2)").arg(tally.putOffCount).arg(tally.firstPutOff);
   qorStatusBar1_->SetSimpleText(status);
   ShowMessageCount();
   QCoreApplication::processEvents();

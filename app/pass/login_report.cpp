@@ -10,8 +10,12 @@ constexpr int kPauseAfterError = 2000;
 
 }  // namespace
 
-LoginReport::LoginReport(const PassDisplay& display, const std::string& host, const std::string& user)
-    : display_(display), host_(desktop::ToQString(host)), user_(desktop::ToQString(user)) {}
+LoginReport::LoginReport(const PassDisplay& display, const config::TServer& account, LoginDelays& delays)
+    : display_(display),
+      account_(account),
+      delays_(delays),
+      host_(desktop::ToQString(account.Host)),
+      user_(desktop::ToQString(account.UserId)) {}
 
 void LoginReport::Connecting() { display_.SetStatus(QStringLiteral("Подключение к серверу: ") + host_ + QStringLiteral("...")); }
 
@@ -29,6 +33,11 @@ void LoginReport::LoginFailed(const std::string& why) {
   display_.Wait(kPauseAfterError);
 }
 
-void LoginReport::LoggedIn() { display_.SetStatus(QStringLiteral("Выполнен вход под именем: ") + user_); }
+void LoginReport::LoggedIn() {
+  delays_.LoggedIn(account_);
+  display_.SetStatus(QStringLiteral("Выполнен вход под именем: ") + user_);
+}
+
+void LoginReport::LoginDelayLearned(std::chrono::seconds delay) { delays_.Learned(account_, delay); }
 
 }  // namespace app

@@ -4,7 +4,15 @@ namespace app {
 
 void MessageCache::Record(const mail::TKelMsg& message, Key key, std::string parseError) {
   if (key.UniqueId.empty()) return;
-  recorded_.insert_or_assign(&message, std::make_pair(std::move(key), std::move(parseError)));
+  recorded_.insert_or_assign(&message, Recorded{std::move(key), std::move(parseError)});
+}
+
+std::optional<MessageCache::Recorded> MessageCache::Release(const mail::TKelMsg& message) {
+  const auto found = recorded_.find(&message);
+  if (found == recorded_.end()) return std::nullopt;
+  Recorded record = std::move(found->second);
+  recorded_.erase(found);
+  return record;
 }
 
 void MessageCache::KeepFrom(mail::TKelMsgList& list) {

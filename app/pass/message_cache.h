@@ -9,8 +9,8 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
-#include <utility>
 
 #include "mail/message.h"
 
@@ -34,8 +34,16 @@ class MessageCache {
     std::string ParseError;                  // why the body could not be parsed; empty when it could
   };
 
+  // What a message of the list was recorded as.
+  struct Recorded {
+    Key MessageKey;
+    std::string ParseError;
+  };
+
   // Notes that `message`, now in the list, is the message `key` names.
   void Record(const mail::TKelMsg& message, Key key, std::string parseError);
+  // Forgets `message`'s record and answers it; nothing when it had none.
+  std::optional<Recorded> Release(const mail::TKelMsg& message);
   // The start of a pass: every recorded message of `list` moves into the
   // cache, what was kept before and the records are dropped, and the list is
   // emptied.
@@ -53,7 +61,7 @@ class MessageCache {
   std::map<Key, Entry> kept_;
   // Messages of the list by address: the list may lose some between passes
   // (a delete), so positions would not last.
-  std::map<const mail::TKelMsg*, std::pair<Key, std::string>> recorded_;
+  std::map<const mail::TKelMsg*, Recorded> recorded_;
 };
 
 }  // namespace app

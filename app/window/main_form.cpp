@@ -55,6 +55,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
       attachments_(services_.Attachments, services_.MessageBoxes.get(), services_.MimeDatabase.get()),
       timer1_(kCheckInterval, false),
       timerFileDelete_(kCleanUpInterval, true),
+      loginDelays_(services_.Now),
       newMesWin_(this),
       formPlacementReg1_(*this, services_.RegistryOpener) {
   setWindowIcon(ProgramIcon());

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +29,7 @@
 #include "app/attachments/attachment_commands.h"
 #include "app/window/interval_timer.h"
 #include "app/window/main_form_services.h"
+#include "app/pass/login_delays.h"
 #include "app/pass/message_cache.h"
 #include "app/notice/new_mail_notice.h"
 #include "app/pass/pass_display.h"
@@ -54,6 +56,7 @@ namespace app {
 
 class BusyGlobe;
 class MessageView;
+class HeldMessages;
 struct PassTally;
 class TFontDialog;
 
@@ -193,7 +196,10 @@ class TMainForm : public QWidget {
   const mail::TKelMsg* CurrentMessage() const;
 
   void IdentifyAccounts();
-  void CheckAccount(const config::TServer& account, PassTally& tally);
+  // The accounts this pass will not log into, by their identity.
+  std::set<std::uint64_t> AccountsPutOff() const;
+  void CheckAccount(const config::TServer& account, PassTally& tally, HeldMessages& held);
+  void PutOff(const config::TServer& account, PassTally& tally, HeldMessages& held);
   void StartProgress(const QString& text);
   void ShowProgress(std::uint16_t percent);
   void ReportMessagesRead(const PassTally& tally);
@@ -219,6 +225,7 @@ class TMainForm : public QWidget {
   IntervalTimer timerFileDelete_;
   // The previous pass's messages while a pass runs, when they are kept between passes.
   MessageCache messageCache_;
+  LoginDelays loginDelays_;
   PassDisplay passDisplay_;
   bool errorBoxOpen_ = false;
   bool applicationMinimized_ = false;

@@ -16,6 +16,7 @@ MainFormServices DesktopServices() {
   services.MimeDatabase = std::make_unique<platform::QtMimeDatabase>();
   services.MessageBoxes = std::make_shared<desktop::QtMessageBoxes>();
   services.Sleep = [](std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); };
+  services.Now = std::chrono::steady_clock::now;
   services.RegistryOpener = platform::IniRegistryOpener();
   services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(platform::FileSeenIdsStore::DefaultFolder());
   services.Messages = std::make_shared<platform::FileMessageStore>(platform::FileMessageStore::DefaultFolder());

@@ -42,6 +42,8 @@ struct MainFormServices {
   std::shared_ptr<desktop::MessageBoxes> MessageBoxes;
   // Blocks the thread without serving events.
   std::function<void(std::chrono::milliseconds)> Sleep;
+  // The monotonic clock the servers' login delays are counted by; none: the steady clock.
+  std::function<std::chrono::steady_clock::time_point()> Now;
   // Opens the program's settings key.
   platform::RegistryOpener RegistryOpener;
   SoundPlayer::AudioOutputProbe HasAudioOutput;

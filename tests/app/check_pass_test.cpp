@@ -239,6 +239,43 @@ TEST_F(MainFormTest, WithoutLastOnlyMailNoPassHasSeenIsAnnounced) {
   EXPECT_EQ(SoundRequests, 2);
 }
 
+// `script` with a CAPA reply that asks for `seconds` between two logins.
+std::vector<Step> WithLoginDelay(std::vector<Step> script, int seconds) {
+  for (std::size_t i = 0; i + 1 < script.size(); ++i)
+    if (script[i].kind == Step::Kind::kExpect && script[i].expected == "CAPA\r\n")
+      script[i + 1] = Server("+OK\r\nTOP\r\nUSER\r\nLOGIN-DELAY " + std::to_string(seconds) + "\r\n.\r\n");
+  return script;
+}
+
+// Two accounts on one server, only the first with a login delay: a tick
+// within the delay logs into the second alone and the first keeps its list.
+TEST_F(MainFormTest, AServersLoginDelayPutsOffItsAccountWhichKeepsItsMessages) {
+  using namespace std::chrono_literals;
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}, {"localhost", "bob", "secret", true}};
+  const std::vector<std::string> delayed = Numbered("delayed ", 2);
+  const std::vector<std::string> other = Numbered("other ", 2);
+  FakePop3Server server(std::vector<std::vector<Step>>{
+      WithLoginDelay(PassScript({delayed[0]}, "+OK 0\r\n"), 300), PassScript({other[0]}, "+OK 0\r\n"),
+      PassScript(other, "+OK 1\r\n"),
+      WithLoginDelay(PassScript(delayed, "+OK 1\r\n"), 300), PassScript(other, "+OK 2\r\n")});
+  auto& form = MakeForm(server.Port());
+  form.FormCreate();
+  ASSERT_THAT(Subjects(), ElementsAre("delayed 1", "other 1"));
+
+  Now += 10s;
+  form.Timer1Timer();
+  EXPECT_THAT(Subjects(), ElementsAre("delayed 1", "other 1", "other 2"));
+  EXPECT_EQ(Status(form), "Прочитано писем: 3. Отложено ящиков: 1 (bob - сервер разрешает вход раз в 300 с, "
+                          "до следующего входа 290 с)");
+  EXPECT_EQ(form.KelMsgList2().Items(0).AccountId, form.AccountList()[0].Id);
+
+  Now += 290s;
+  form.Timer1Timer();
+  EXPECT_THAT(Subjects(), ElementsAre("delayed 1", "delayed 2", "other 1", "other 2"));
+  EXPECT_EQ(Status(form), "Прочитано писем: 4");
+  EXPECT_THAT(server.Finish(), IsEmpty());
+}
+
 // Runs `during` from inside the pass, at the start of the first retrieval.
 void DuringFirstRetrieval(app::TMainForm& form, std::function<void()> during) {
   auto original = form.KelPOP2().OnBeforeRetrieve;

@@ -57,8 +57,8 @@ inline std::vector<Step> LoginSteps(const std::string& user = "bob", const std::
           Client("PASS " + password + "\r\n"), Server("+OK logged in\r\n")};
 }
 
-// Before its first retrieval the session asks once what the server supports;
-// this one lists no pipelining, so every command waits for its reply.
+// Before the downloads the pass asks once what the server supports; this one
+// lists no pipelining, so every command waits for its reply.
 inline Step CapaStep() { return Client("CAPA\r\n"); }
 inline Step CapaReply() { return Server("+OK\r\nTOP\r\nUSER\r\nUIDL\r\n.\r\n"); }
 
@@ -70,8 +70,8 @@ inline std::string UidlReply(std::size_t count) {
 }
 
 // One whole account's turn in a pass: login, STAT, LAST with `lastReply`
-// (when refused, UIDL with `uidlReply`, by default UidlReply), CAPA when
-// there is mail, every message by LIST, RETR and TOP, then QUIT.
+// (when refused, UIDL with `uidlReply`, by default UidlReply), CAPA, every
+// message by LIST, RETR and TOP, then QUIT.
 inline std::vector<Step> PassScript(const std::vector<std::string>& messages, const std::string& lastReply,
                                     const std::string& uidlReply = {}) {
   std::vector<Step> script = LoginSteps();
@@ -83,7 +83,7 @@ inline std::vector<Step> PassScript(const std::vector<std::string>& messages, co
     script.push_back(Client("UIDL\r\n"));
     script.push_back(Server(uidlReply.empty() ? UidlReply(messages.size()) : uidlReply));
   }
-  if (!messages.empty()) script.insert(script.end(), {CapaStep(), CapaReply()});
+  script.insert(script.end(), {CapaStep(), CapaReply()});
   for (std::size_t i = 0; i < messages.size(); ++i) {
     const std::string n = std::to_string(i + 1);
     script.push_back(Client("LIST " + n + "\r\n"));
@@ -194,6 +194,7 @@ class MainFormTest : public ::testing::Test {
       return ConfigDialog && ConfigDialog(accounts, settings);
     };
     services.TrayAvailable = [this] { return TrayAvailable; };
+    services.Now = [this] { return Now; };
     form_ = std::make_unique<app::TMainForm>(std::move(services));
     form_->KelPOP2().ReplyTimeoutMs = 10000;
     return *form_;
@@ -223,6 +224,8 @@ class MainFormTest : public ::testing::Test {
   // How often the stores the window opened replaced the settings file.
   int SettingsFileReplacements = 0;
   bool TrayAvailable = true;
+  // The clock the servers' login delays are counted by; a test moves it on.
+  std::chrono::steady_clock::time_point Now{std::chrono::hours(1)};
   int ConfigDialogsOpened = 0;
   // What the user does in the configuration dialog; true for OK. None: Cancel.
   std::function<bool(config::TAccountList& accounts, config::TMainSettings& settings)> ConfigDialog;

@@ -1,11 +1,15 @@
 // The cache of one pass's messages on its own: what it takes from the list,
-// by which key, and what it leaves behind.
+// by which key, and what it leaves behind; and the messages of a put-off
+// account held through a pass.
 #include "app/pass/message_cache.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "app/pass/held_messages.h"
 
 #include "tests/mail/fake_mime_database.h"
 
@@ -16,12 +20,19 @@ using app::MessageCache;
 class MessageCacheTest : public ::testing::Test {
  protected:
   // Adds a message with `subject` to the list and records it under `id` when one is given.
-  void Add(const std::string& subject, const std::string& id) {
+  void Add(const std::string& subject, const std::string& id, std::uint64_t account = 1) {
     auto message = std::make_unique<mail::TKelMsg>(mime_);
     message->Subject = subject;
+    message->AccountId = account;
     message->TopHeaders = "Subject: " + subject + "\r\n\r\n.\r\n";
     const mail::TKelMsg& added = list_.Items(list_.Add(std::move(message)));
     if (!id.empty()) cache_.Record(added, Key(id), "error of " + subject);
+  }
+
+  std::vector<std::string> Subjects() const {
+    std::vector<std::string> subjects;
+    for (std::size_t i = 0; i < list_.Count(); ++i) subjects.push_back(list_.Items(i).Subject);
+    return subjects;
   }
 
   static MessageCache::Key Key(const std::string& id) { return {"pop.example.ru", "110", "bob", id}; }
@@ -77,6 +88,33 @@ TEST_F(MessageCacheTest, RecordsLastOnePassAndUnclaimedMessagesGo) {
   cache_.Clear();
   cache_.KeepFrom(list_);
   EXPECT_EQ(cache_.Size(), 0u) << "a cleared cache forgets what it had recorded";
+}
+
+// A put-off account's messages come back in their order, recorded again, so
+// the pass after takes them back by id like the rest.
+TEST_F(MessageCacheTest, HeldMessagesComeBackInOrderAndStayRecorded) {
+  Add("one", "id-1", 1);
+  Add("other", "id-9", 2);
+  Add("no id", "", 1);
+  Add("two", "id-2", 1);
+  app::HeldMessages held(list_, cache_, {1});
+  cache_.KeepFrom(list_);
+  EXPECT_EQ(cache_.Size(), 1u) << "only the visited account's message is in the cache";
+  EXPECT_TRUE(held.Holds(1));
+  EXPECT_FALSE(held.Holds(2));
+
+  app::PassTally tally;
+  held.PutBack(1, list_, cache_, tally);
+  EXPECT_EQ(Subjects(), (std::vector<std::string>{"one", "no id", "two"}));
+  EXPECT_EQ(tally.unparsedCount, 2);
+  EXPECT_EQ(tally.firstParseError.toStdString(), "error of one");
+  held.PutBack(1, list_, cache_, tally);
+  EXPECT_EQ(list_.Count(), 3u) << "put back once";
+
+  cache_.KeepFrom(list_);
+  EXPECT_TRUE(cache_.Contains(Key("id-1")));
+  EXPECT_TRUE(cache_.Contains(Key("id-2")));
+  EXPECT_EQ(cache_.Take(Key("id-2")).ParseError, "error of two");
 }
 
 }  // namespace

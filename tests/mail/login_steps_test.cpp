@@ -1,7 +1,6 @@
 // The texts each login method sends and reads.
 #include "mail/login_steps.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -9,8 +8,6 @@
 #include "mail/text_decoders.h"
 
 namespace {
-
-using ::testing::ElementsAre;
 
 TEST(Apop, DigestOfTheGreetingsTimestampAndThePassword) {
   // The example of RFC 1939, section 7.
@@ -30,12 +27,6 @@ TEST(SaslResponses, AreTheMechanismsOwnTextsInBase64) {
             "user=bob@example.org\x01" "auth=Bearer tok\x01\x01");
   EXPECT_EQ(mail::DecodeBase64Text(mail::OAuthBearerResponse("a,b=c", "pop.example.org", 995, "tok")),
             "n,a=a=2Cb=3Dc,\x01" "host=pop.example.org\x01" "port=995\x01" "auth=Bearer tok\x01\x01");
-}
-
-TEST(SaslMechanisms, AreReadFromTheSaslLineOfCapa) {
-  EXPECT_THAT(mail::SaslMechanisms("+OK\r\nTOP\r\nsasl plain  XOAUTH2 oauthbearer\r\nUIDL\r\n.\r\n"),
-              ElementsAre("OAUTHBEARER", "PLAIN", "XOAUTH2"));
-  EXPECT_TRUE(mail::SaslMechanisms("+OK\r\nTOP\r\nUSER\r\n.\r\n").empty());
 }
 
 TEST(OAuthChallengeStatus, IsTheStatusOfTheDecodedJson) {

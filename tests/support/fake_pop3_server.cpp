@@ -47,7 +47,10 @@ Step Silence(milliseconds duration) { return {Step::Kind::kSilence, {}, {}, dura
 
 Step Drop() { return {Step::Kind::kDrop, {}, {}, milliseconds(0)}; }
 
-FakePop3Server::FakePop3Server(std::vector<Step> script) : script_(std::move(script)) {
+FakePop3Server::FakePop3Server(std::vector<Step> script)
+    : FakePop3Server(std::vector<std::vector<Step>>{std::move(script)}) {}
+
+FakePop3Server::FakePop3Server(std::vector<std::vector<Step>> sessions) : sessions_(std::move(sessions)) {
   listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   port_ = BindToLoopback(listener_);
   if (::listen(listener_, 4) != 0) throw std::runtime_error("fake POP3 server: cannot listen on 127.0.0.1");
@@ -73,23 +76,26 @@ void FakePop3Server::Record(std::string problem) {
 }
 
 void FakePop3Server::Run() {
-  const auto deadline = std::chrono::steady_clock::now() + kStepTimeout;
-  while (!Readable(listener_, kTick)) {
-    if (Stopping() || std::chrono::steady_clock::now() > deadline) {
-      if (!script_.empty()) Record("no client connected");
-      return;
+  for (std::size_t session = 0; session < sessions_.size(); ++session) {
+    const std::vector<Step>& script = sessions_[session];
+    const auto deadline = std::chrono::steady_clock::now() + kStepTimeout;
+    while (!Readable(listener_, kTick)) {
+      if (Stopping() || std::chrono::steady_clock::now() > deadline) {
+        if (!script.empty()) Record("no client connected for session " + std::to_string(session + 1));
+        return;
+      }
     }
+    const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    RunScript(fd, script);
+    ::close(fd);
   }
-  const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-  const int one = 1;
-  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  RunScript(fd);
-  ::close(fd);
 }
 
-void FakePop3Server::RunScript(int fd) {
-  for (std::size_t i = 0; i < script_.size(); ++i) {
-    const Step& step = script_[i];
+void FakePop3Server::RunScript(int fd, const std::vector<Step>& script) {
+  for (std::size_t i = 0; i < script.size(); ++i) {
+    const Step& step = script[i];
     switch (step.kind) {
       case Step::Kind::kSend:
         for (std::size_t c = 0; c < step.chunks.size(); ++c) {
@@ -99,8 +105,8 @@ void FakePop3Server::RunScript(int fd) {
         break;
       case Step::Kind::kExpect:
         if (!Expect(fd, step.expected)) {
-          for (++i; i < script_.size(); ++i)
-            if (script_[i].kind == Step::Kind::kExpect) Record("never reached: " + Printable(script_[i].expected));
+          for (++i; i < script.size(); ++i)
+            if (script[i].kind == Step::Kind::kExpect) Record("never reached: " + Printable(script[i].expected));
           return;
         }
         break;

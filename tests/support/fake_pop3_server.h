@@ -40,6 +40,8 @@ Step Drop();
 class FakePop3Server {
  public:
   explicit FakePop3Server(std::vector<Step> script);
+  // One script per connection, in the order the client connects.
+  explicit FakePop3Server(std::vector<std::vector<Step>> sessions);
   FakePop3Server(const FakePop3Server&) = delete;
   FakePop3Server& operator=(const FakePop3Server&) = delete;
   ~FakePop3Server();
@@ -52,13 +54,13 @@ class FakePop3Server {
 
  private:
   void Run();
-  void RunScript(int fd);
+  void RunScript(int fd, const std::vector<Step>& script);
   void DrainAfterScript(int fd);
   bool Expect(int fd, const std::string& expected);
   void Record(std::string problem);
   bool Stopping() const { return stop_.load(); }
 
-  std::vector<Step> script_;
+  std::vector<std::vector<Step>> sessions_;
   int listener_ = -1;
   int port_ = 0;
   std::atomic<bool> stop_{false};
