@@ -6,11 +6,13 @@
 #include <QLocale>
 #include <QSessionManager>
 #include <QTranslator>
+#include <memory>
 
 #include "app/window/embedded_resources.h"
 #include "app/window/main_form.h"
 #include "app/window/main_form_services.h"
 #include "app/lifecycle/session_end_signals.h"
+#include "app/lifecycle/show_requests.h"
 #include "app/lifecycle/single_instance.h"
 #include "desktop/message_boxes.h"
 #include "platform/core_dumps.h"
@@ -36,6 +38,8 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("tessaro"));
   const app::SingleInstance instance;
   if (instance.HeldByAnotherCopy()) {
+    // Without a notification area the running copy has no other way back to its window.
+    if (!app::RequestShow(instance.ShowSocketPath())) qWarning("the running copy did not answer");
     desktop::QtMessageBoxes().Error(nullptr, QStringLiteral("Программа уже запущена!"));
     return 0;
   }
@@ -57,6 +61,12 @@ int main(int argc, char* argv[]) {
   });
   QObject::connect(&application, &QGuiApplication::commitDataRequest, &mainForm,
                    [&mainForm](QSessionManager&) { mainForm.Run(&app::TMainForm::WMQueryEndSession); });
+  std::unique_ptr<app::ShowRequestListener> showRequests;
+  if (instance.Acquired()) {
+    showRequests = std::make_unique<app::ShowRequestListener>(instance.ShowSocketPath());
+    if (!showRequests->Listening()) qWarning("no socket for a second start: %s", qPrintable(showRequests->ErrorText()));
+    showRequests->OnShowRequest = [&mainForm] { mainForm.Run(&app::TMainForm::NShowClick); };
+  }
   app::SessionEndSignals sessionEnd;
   sessionEnd.OnSessionEnd = [&mainForm] { mainForm.Run(&app::TMainForm::WMQueryEndSession); };
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,7 @@ QString DefaultLockPath() {
 SingleInstance::SingleInstance(const QString& lockPath) {
   const QString path = lockPath.isEmpty() ? DefaultLockPath() : lockPath;
   if (path.isEmpty()) return;
+  showSocketPath_ = QFileInfo(path).dir().filePath(QStringLiteral("tessaro.show"));
   lock_ = std::make_unique<QLockFile>(path);
   // A running copy holds the lock however long it runs; only a lock whose
   // process is gone counts as stale.

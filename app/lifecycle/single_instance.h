@@ -18,10 +18,14 @@ class SingleInstance {
   // Not acquired because another copy holds the lock; false also when no
   // private folder could be had for it.
   bool HeldByAnotherCopy() const { return lock_ && !acquired_; }
+  // The socket beside the lock where the holder takes requests to show its
+  // window (show_requests.h); empty without a private folder.
+  QString ShowSocketPath() const { return showSocketPath_; }
 
  private:
   std::unique_ptr<QLockFile> lock_;  // null: no private folder for it
   bool acquired_ = false;
+  QString showSocketPath_;
 };
 
 }  // namespace app

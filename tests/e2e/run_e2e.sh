@@ -4,7 +4,8 @@
 # so that the fixed port is free. Start from the older single-account
 # settings, the first pass, the window from the tray, a Russian message with
 # its attachment, delete with confirmation, the configuration dialog, exit,
-# the migrated settings, and a second copy refused while a first runs.
+# the migrated settings, and a second copy refused while a first runs, which
+# brings the first one's window up.
 #
 # Usage: run_e2e.sh TESSARO_BINARY SCREENSHOT_FOLDER FIXTURE_FOLDER
 set -Eeuo pipefail
@@ -279,25 +280,28 @@ check_settings() {
 }
 
 # A second copy while a first runs: it says so in an error box and ends,
-# and the first goes on as before.
+# and the first shows its window, hidden until then, and goes on as before.
 refuse_second_copy() {
   local first second box ended
   ended=$(sessions_ended)
   start_tessaro resident
   first=$started
   wait_until 60 "the resident copy's first pass" more_sessions_than "$ended"
+  no_window "$main_title - 2" || fail "the resident copy's window is up before the second start"
   start_tessaro second
   second=$started
   wait_until 30 "error box of the second copy" has_window "Ошибка"
   box=$(visible_window "Ошибка")
   [[ $(xdo getwindowpid "$box") == "$second" ]] || fail "the error box does not come from the second copy"
   (($(visible_windows_of "$second") == 1)) || fail "the second copy shows more than its error box"
+  wait_until 30 "the resident copy's window, asked for by the second" has_window "$main_title - 2"
+  [[ $(xdo getwindowpid "$(visible_window "$main_title - 2")") == "$first" ]] ||
+    fail "the main window shown is not the resident copy's"
   sleep 0.5
   screenshot "$box" second_copy.png
   keys_to "$box" Return
   ends_within 10 "$second"
   alive "$first" || fail "the first copy ended with the second"
-  show_main_window "$main_title - 2"
   # The end of the desktop session ends it too, saving as it goes.
   kill -TERM "$first"
   ends_within 30 "$first"
