@@ -14,6 +14,7 @@
 #include "app/lifecycle/session_end_signals.h"
 #include "app/lifecycle/show_requests.h"
 #include "app/lifecycle/single_instance.h"
+#include "app/lifecycle/wake_signals.h"
 #include "desktop/message_boxes.h"
 #include "platform/core_dumps.h"
 #include "platform/freed_memory.h"
@@ -69,6 +70,8 @@ int main(int argc, char* argv[]) {
   }
   app::SessionEndSignals sessionEnd;
   sessionEnd.OnSessionEnd = [&mainForm] { mainForm.Run(&app::TMainForm::WMQueryEndSession); };
+  app::WakeSignals wake;
+  wake.OnWake = [&mainForm] { mainForm.Run(&app::TMainForm::SystemWake); };
 
   mainForm.Run(&app::TMainForm::FormCreate);
   if (terminated) return 0;

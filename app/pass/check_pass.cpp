@@ -136,6 +136,7 @@ void TMainForm::PassEnding() {
   // The pass's buffers are gone; between passes the program only sits in the tray.
   platform::ReturnFreedMemory();
   newTrayIcon1_.SetHint(windowTitle());
+  lastPassEnd_ = services_.Now();
 }
 
 void TMainForm::PassResumed() {

@@ -38,6 +38,7 @@ constexpr int kTextPanelWidth = 200;
 constexpr int kGaugePanelWidth = 50;
 constexpr int kCheckInterval = 600000;    // ten minutes, until the settings say otherwise
 constexpr int kCleanUpInterval = 600000;  // viewed files are tried for deletion this often
+constexpr int kWakePassDelay = 5000;  // a network that comes back with the resume has settled by then
 
 // A colour as the settings store it: 0x00BBGGRR.
 int StoredColor(const QColor& color) { return color.red() | color.green() << 8 | color.blue() << 16; }
@@ -55,6 +56,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
       attachments_(services_.Attachments, services_.MessageBoxes.get(), services_.MimeDatabase.get()),
       timer1_(kCheckInterval, false),
       timerFileDelete_(kCleanUpInterval, true),
+      wakeTimer_(kWakePassDelay, false),
       loginDelays_(services_.Now),
       newMesWin_(this),
       formPlacementReg1_(*this, services_.RegistryOpener) {
@@ -80,6 +82,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
   BindSession();
   timer1_.OnTimer = [this] { Run(&TMainForm::Timer1Timer); };
   timerFileDelete_.OnTimer = [this] { Run(&TMainForm::TimerFileDeleteTimer); };
+  wakeTimer_.OnTimer = [this] { Run(&TMainForm::WakeTimerTimer); };
 
   formPlacementReg1_.Options = desktop::fpPosition;
   formPlacementReg1_.OnRestorePlacement = [this](desktop::TFormPlacementReg&) { FormPlacementReg1RestorePlacement(); };

@@ -18,6 +18,7 @@
 #include <QString>
 #include <QStyle>
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <optional>
@@ -92,6 +93,10 @@ class TMainForm : public QWidget {
 
   // The check pass and what it reports with.
   void Timer1Timer();
+  // A resume or the network's return (wake_signals.h): a pass soon after.
+  void SystemWake();
+  void WakeTimerTimer();
+  bool WakePassPending() const { return wakeTimer_.Enabled(); }
   void SetStatus(const QString& text);
   void ShowMessageCount();
 
@@ -223,6 +228,8 @@ class TMainForm : public QWidget {
   AttachmentCommands attachments_;
   IntervalTimer timer1_;
   IntervalTimer timerFileDelete_;
+  IntervalTimer wakeTimer_;
+  std::optional<std::chrono::steady_clock::time_point> lastPassEnd_;
   // The previous pass's messages while a pass runs, when they are kept between passes.
   MessageCache messageCache_;
   LoginDelays loginDelays_;

@@ -18,7 +18,6 @@ namespace {
 
 using namespace testsupport;
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 struct SecureCase {
   const char* name;
@@ -43,7 +42,7 @@ TEST_P(TlsAccount, MailIsReadAnnouncedAndDeleted) {
   EXPECT_THAT(Subjects(), ElementsAre("m1", "m2"));
   ASSERT_NE(form.NewMesWin().NewMesWin(), nullptr);
   EXPECT_EQ(form.NewMesWin().NewMesWin()->NewCount(), 2);
-  EXPECT_THAT(server.Log(), HasSubstr(", TLS"));
+  EXPECT_TRUE(server.Logged(", TLS")) << server.Log();
 
   Boxes->Expect(BoxKind::Confirm, QStringLiteral("Вы действительно хотите удалить текущее сообщение?"), true);
   form.TBDeleteClick();

@@ -202,4 +202,13 @@ std::string DovecotServer::Log() const {
   return out.str();
 }
 
+bool DovecotServer::Logged(const std::string& text) const {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (Log().find(text) == std::string::npos) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
 }  // namespace testsupport

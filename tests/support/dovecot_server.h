@@ -39,6 +39,9 @@ class DovecotServer {
   std::size_t MessagesStored(const std::string& user) const;
   // What the server has logged so far.
   std::string Log() const;
+  // Whether `text` is in the log within ten seconds: Dovecot's processes
+  // write it on their own time, perhaps after the client has finished.
+  bool Logged(const std::string& text) const;
   // A message arriving while the server runs, as a delivery agent would put it in.
   void Deliver(const std::string& user, const std::string& message);
 
