@@ -204,10 +204,12 @@ QWidget* TConfigWin::CreateOptions() {
   showMain_ = CheckBox(QStringLiteral("основное окно"), "ShowMain", notices);
   showDialog_ = CheckBox(QStringLiteral("диалоговое окно"), "ShowDialog", notices);
   showSound_ = CheckBox(QStringLiteral("звуковое сопровождение"), "ShowSound", notices);
+  showNotify_ = CheckBox(QStringLiteral("системное уведомление"), "ShowNotify", notices);
   auto* noticesLayout = new QVBoxLayout(notices);
   noticesLayout->addWidget(showMain_);
   noticesLayout->addWidget(showDialog_);
   noticesLayout->addWidget(showSound_);
+  noticesLayout->addWidget(showNotify_);
 
   QGroupBox* update = Group(QStringLiteral(" Обновление "), "GroupBoxObn", options);
   time_ = new QTimeEdit(update);

@@ -98,6 +98,7 @@ class TConfigWin : public QDialog {
   QCheckBox* ShowMain() const { return showMain_; }
   QCheckBox* ShowDialog() const { return showDialog_; }
   QCheckBox* ShowSound() const { return showSound_; }
+  QCheckBox* ShowNotify() const { return showNotify_; }
   QCheckBox* DeleteConf() const { return deleteConf_; }
   QCheckBox* ShowConfig() const { return showConfig_; }
   QCheckBox* StartAtLogin() const { return startAtLogin_; }  // mirrors the autostart entry (autostart_entry.h)
@@ -151,6 +152,7 @@ class TConfigWin : public QDialog {
   QCheckBox* showMain_ = nullptr;
   QCheckBox* showDialog_ = nullptr;
   QCheckBox* showSound_ = nullptr;
+  QCheckBox* showNotify_ = nullptr;
   QCheckBox* deleteConf_ = nullptr;
   QCheckBox* showConfig_ = nullptr;
   QCheckBox* startAtLogin_ = nullptr;

@@ -154,6 +154,7 @@ void RestoreMainSettings(platform::RegistryStore& store, TMainSettings& settings
   DeleteOlderAccount(store);
   settings.Interval = store.ReadInteger(kMain, "Time", settings.Interval);
   settings.CacheMessages = store.ReadBool(kMain, "CacheMessages", false);
+  settings.ShowNotify = store.ReadBool(kMain, "ShowNotify", false);
   ReadFont(store, settings.Font);
   settings.WordWrap = store.ReadBool(kMain, "WordWrap", settings.WordWrap);
   ChangeFolder(store.ReadString(kMain, "WorkDir", CurrentFolder()));
@@ -169,6 +170,7 @@ void SaveMainSettings(platform::RegistryStore& store, const TMainSettings& setti
   WriteAccounts(store, settings.AccountList);
   store.WriteInteger(kMain, "Time", settings.Interval);
   store.WriteBool(kMain, "CacheMessages", settings.CacheMessages);
+  store.WriteBool(kMain, "ShowNotify", settings.ShowNotify);
   WriteFont(store, settings.Font);
   store.WriteBool(kMain, "WordWrap", settings.WordWrap);
   store.WriteString(kMain, "WorkDir", CurrentFolder());

@@ -34,6 +34,7 @@ struct TMainSettings {
   bool ShowMain = false;   // on new mail, show and raise the main window
   bool ShowDialog = true;  // on new mail, show the notice window
   bool ShowSound = true;   // on new mail, play the sound
+  bool ShowNotify = false;  // on new mail, post the desktop's own notification
   bool DeleteConf = true;  // confirm before deleting a message
   bool ShowConfig = true;  // at start-up with no account, open the configuration dialog
   int Interval = 600000;   // the check timer's interval, milliseconds

@@ -17,6 +17,7 @@ void FillConfigWin(TConfigWin& win, const TMainSettings& settings) {
   win.ShowMain()->setChecked(settings.ShowMain);
   win.ShowDialog()->setChecked(settings.ShowDialog);
   win.ShowSound()->setChecked(settings.ShowSound);
+  win.ShowNotify()->setChecked(settings.ShowNotify);
   win.DeleteConf()->setChecked(settings.DeleteConf);
   win.ShowConfig()->setChecked(!settings.ShowConfig);
 }
@@ -27,6 +28,7 @@ void ReadConfigWin(const TConfigWin& win, TMainSettings& settings) {
   settings.ShowMain = win.ShowMain()->isChecked();
   settings.ShowDialog = win.ShowDialog()->isChecked();
   settings.ShowSound = win.ShowSound()->isChecked();
+  settings.ShowNotify = win.ShowNotify()->isChecked();
   settings.DeleteConf = win.DeleteConf()->isChecked();
   settings.ShowConfig = !win.ShowConfig()->isChecked();
 }

@@ -21,7 +21,7 @@ namespace config {
 void FillConfigWin(TConfigWin& win, const TMainSettings& settings);
 
 // The reverse of FillConfigWin; only Interval, CacheMessages, ShowMain,
-// ShowDialog, ShowSound, DeleteConf and ShowConfig change.
+// ShowDialog, ShowSound, ShowNotify, DeleteConf and ShowConfig change.
 void ReadConfigWin(const TConfigWin& win, TMainSettings& settings);
 
 // Creates the dialog over `accounts`, fills it, shows it modally and destroys

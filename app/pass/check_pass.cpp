@@ -125,6 +125,7 @@ void TMainForm::AnnounceNewMail(long long newCount) {
   if (settings_.ShowDialog)
     newMesWin_.Notify(static_cast<int>(std::min<long long>(newCount, INT_MAX)),
                       static_cast<int>(kelMsgList2_.Count()));
+  if (settings_.ShowNotify) PostDesktopNotification(newCount);
   if (settings_.ShowMain) ShowMainWindow();
 }
 

@@ -83,6 +83,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
   timer1_.OnTimer = [this] { Run(&TMainForm::Timer1Timer); };
   timerFileDelete_.OnTimer = [this] { Run(&TMainForm::TimerFileDeleteTimer); };
   wakeTimer_.OnTimer = [this] { Run(&TMainForm::WakeTimerTimer); };
+  desktopNotification_.OnShowWindow = [this] { Run(&TMainForm::NShowClick); };
 
   formPlacementReg1_.Options = desktop::fpPosition;
   formPlacementReg1_.OnRestorePlacement = [this](desktop::TFormPlacementReg&) { FormPlacementReg1RestorePlacement(); };
@@ -274,6 +275,7 @@ void TMainForm::ApplicationEvents1Minimize() {
 void TMainForm::NShowClick() { ShowMainWindow(); }
 
 void TMainForm::ShowMainWindow() {
+  desktopNotification_.Close();
   applicationMinimized_ = false;
   setWindowState(windowState() & ~Qt::WindowMinimized);
   show();

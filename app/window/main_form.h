@@ -38,6 +38,7 @@
 #include "app/view/shown_message.h"
 #include "config/main_settings.h"
 #include "config/server.h"
+#include "desktop/desktop_notification.h"
 #include "desktop/form_placement_reg.h"
 #include "desktop/new_tray_icon.h"
 #include "desktop/popup_menu.h"
@@ -139,6 +140,7 @@ class TMainForm : public QWidget {
   IntervalTimer& Timer1() { return timer1_; }
   IntervalTimer& TimerFileDelete() { return timerFileDelete_; }
   NewMailNotice& NewMesWin() { return newMesWin_; }
+  desktop::DesktopNotification& DesktopNotification() { return desktopNotification_; }
   AttachmentCommands& Attachments() { return attachments_; }
   desktop::TNewTrayIcon& NewTrayIcon1() { return newTrayIcon1_; }
   desktop::TFormPlacementReg& FormPlacementReg1() { return formPlacementReg1_; }
@@ -209,6 +211,7 @@ class TMainForm : public QWidget {
   void ShowProgress(std::uint16_t percent);
   void ReportMessagesRead(const PassTally& tally);
   void AnnounceNewMail(long long newCount);
+  void PostDesktopNotification(long long newCount);
   // The pass's own steps in its frame.
   void PassStarted();
   void PassEnding();
@@ -261,6 +264,8 @@ class TMainForm : public QWidget {
   TFontDialog* fontDialog1_ = nullptr;
 
   NewMailNotice newMesWin_;
+  desktop::DesktopNotification desktopNotification_;
+  bool notificationServiceMissingSaid_ = false;
   desktop::TNewTrayIcon newTrayIcon1_;
   // Last: it saves on destruction, and what its events read must still stand.
   desktop::TFormPlacementReg formPlacementReg1_;

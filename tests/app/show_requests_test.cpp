@@ -2,23 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 
 #include "tests/support/qt_environment.h"
+#include "tests/support/serve_events.h"
 
 namespace {
 
-// Serves events until `done` holds or ten seconds have passed.
-template <typename Condition>
-bool ServeEventsUntil(Condition done) {
-  const QDeadlineTimer deadline(10'000);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  return done();
-}
+using testsupport::ServeEventsUntil;
 
 class ShowRequestsTest : public ::testing::Test {
  protected:

@@ -5,59 +5,20 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusInterface>
-#include <QDBusReply>
-#include <QDeadlineTimer>
-#include <QProcess>
 #include <cstdlib>
 #include <memory>
 
+#include "tests/support/dbus_mock.h"
 #include "tests/support/qt_environment.h"
+#include "tests/support/serve_events.h"
 
 namespace {
 
-constexpr int kLimitMs = 10'000;
 constexpr unsigned kDisconnected = 20;     // NM_STATE_DISCONNECTED
 constexpr unsigned kConnectedGlobal = 70;  // NM_STATE_CONNECTED_GLOBAL
 
-template <typename Condition>
-bool ServeEventsUntil(Condition done, int limitMs = kLimitMs) {
-  const QDeadlineTimer deadline(limitMs);
-  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  return done();
-}
-
-// A dbusmock template serving `name` on the system bus while the object lives.
-class MockService {
- public:
-  MockService(const QString& templateName, const QString& name) : name_(name) {
-    // dbusmock is installed for the system's interpreter, not any other first on PATH.
-    mock_.start(QStringLiteral("/usr/bin/python3"),
-                {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
-                 QStringLiteral("--template"), templateName});
-  }
-  ~MockService() {
-    mock_.kill();
-    mock_.waitForFinished(kLimitMs);
-  }
-
-  bool Registered() {
-    return ServeEventsUntil([this] { return QDBusConnection::systemBus().interface()->isServiceRegistered(name_); });
-  }
-  // A method of the template's org.freedesktop.DBus.Mock interface on `path`.
-  bool Call(const QString& path, const QString& method, const QVariantList& arguments) {
-    QDBusInterface mock(name_, path, QStringLiteral("org.freedesktop.DBus.Mock"), QDBusConnection::systemBus());
-    const QDBusMessage reply = mock.callWithArgumentList(QDBus::Block, method, arguments);
-    return reply.type() == QDBusMessage::ReplyMessage;
-  }
-
- private:
-  QString name_;
-  QProcess mock_;
-};
+using testsupport::DbusMock;
+using testsupport::ServeEventsUntil;
 
 class WakeSignalsTest : public ::testing::Test {
  protected:
@@ -77,7 +38,7 @@ class WakeSignalsTest : public ::testing::Test {
 };
 
 TEST_F(WakeSignalsTest, TheEndOfASleepWakesTheProgramAndItsStartDoesNot) {
-  MockService login(QStringLiteral("logind"), QStringLiteral("org.freedesktop.login1"));
+  DbusMock login(QStringLiteral("logind"), QStringLiteral("org.freedesktop.login1"), DbusMock::Bus::kSystem);
   ASSERT_TRUE(login.Registered());
   const auto listener = Listen();
   const auto emitSleep = [&login](bool sleeping) {
@@ -94,7 +55,8 @@ TEST_F(WakeSignalsTest, TheEndOfASleepWakesTheProgramAndItsStartDoesNot) {
 }
 
 TEST_F(WakeSignalsTest, TheNetworkComingBackWakesTheProgram) {
-  MockService network(QStringLiteral("networkmanager"), QStringLiteral("org.freedesktop.NetworkManager"));
+  DbusMock network(QStringLiteral("networkmanager"), QStringLiteral("org.freedesktop.NetworkManager"),
+                   DbusMock::Bus::kSystem);
   ASSERT_TRUE(network.Registered());
   const auto listener = Listen();
   const QString manager = QStringLiteral("/org/freedesktop/NetworkManager");

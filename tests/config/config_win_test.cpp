@@ -99,6 +99,7 @@ TEST_F(ConfigWin, ShowsItsControlsWithTheirTexts) {
       {win->ShowMain(), QStringLiteral("основное окно")},
       {win->ShowDialog(), QStringLiteral("диалоговое окно")},
       {win->ShowSound(), QStringLiteral("звуковое сопровождение")},
+      {win->ShowNotify(), QStringLiteral("системное уведомление")},
       {win->DeleteConf(), QStringLiteral("Удаление письма")},
       {win->ShowConfig(), QStringLiteral("Не отображать это окно при следующем запуске")},
       {win->CacheMessages(), QStringLiteral("Не загружать повторно полученные письма")},

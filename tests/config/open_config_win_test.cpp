@@ -44,7 +44,7 @@ TMainSettings Options(int interval, bool showMain, bool showDialog, bool showSou
 bool SameOptions(const TMainSettings& a, const TMainSettings& b) {
   return a.Interval == b.Interval && a.ShowMain == b.ShowMain && a.ShowDialog == b.ShowDialog &&
          a.ShowSound == b.ShowSound && a.DeleteConf == b.DeleteConf && a.ShowConfig == b.ShowConfig &&
-         a.CacheMessages == b.CacheMessages;
+         a.CacheMessages == b.CacheMessages && a.ShowNotify == b.ShowNotify;
 }
 
 TEST_F(OpenConfigWin, FillsTheControlsAndReadsThemBack) {
@@ -79,18 +79,25 @@ TEST_F(OpenConfigWin, FillsTheControlsAndReadsThemBack) {
   }
 }
 
-TEST_F(OpenConfigWin, TheCacheBoxShowsAndSetsCacheMessages) {
-  for (const bool cacheMessages : {false, true}) {
-    TAccountList accounts;
-    TConfigWin win(accounts, boxes_);
-    TMainSettings settings;
-    settings.CacheMessages = cacheMessages;
-    config::FillConfigWin(win, settings);
-    EXPECT_EQ(win.CacheMessages()->isChecked(), cacheMessages);
-    win.CacheMessages()->setChecked(!cacheMessages);
-    config::ReadConfigWin(win, settings);
-    EXPECT_EQ(settings.CacheMessages, !cacheMessages);
-  }
+// The options that came after the first ones: each box shows its setting and sets it.
+TEST_F(OpenConfigWin, TheLaterBoxesShowAndSetTheirSettings) {
+  const struct {
+    bool TMainSettings::*setting;
+    QCheckBox* (TConfigWin::*box)() const;
+  } boxes[] = {{&TMainSettings::CacheMessages, &TConfigWin::CacheMessages},
+               {&TMainSettings::ShowNotify, &TConfigWin::ShowNotify}};
+  for (const auto& [setting, box] : boxes)
+    for (const bool value : {false, true}) {
+      TAccountList accounts;
+      TConfigWin win(accounts, boxes_);
+      TMainSettings settings;
+      settings.*setting = value;
+      config::FillConfigWin(win, settings);
+      EXPECT_EQ((win.*box)()->isChecked(), value) << (win.*box)()->objectName().toStdString();
+      (win.*box)()->setChecked(!value);
+      config::ReadConfigWin(win, settings);
+      EXPECT_EQ(settings.*setting, !value) << (win.*box)()->objectName().toStdString();
+    }
 }
 
 TEST_F(OpenConfigWin, OkTakesTheAccountsAndTheOptions) {

@@ -92,6 +92,7 @@ TEST_F(SettingsTest, FreshStartGivesTheDefaultsAndWritesNothing) {
   EXPECT_TRUE(settings.ShowConfig);
   EXPECT_EQ(settings.Interval, 600000);
   EXPECT_FALSE(settings.CacheMessages);
+  EXPECT_FALSE(settings.ShowNotify);
   EXPECT_FALSE(settings.WordWrap);
   EXPECT_EQ(settings.FilesViewHeight, 73);
   EXPECT_EQ(settings.Font, config::TFontSettings{});
@@ -141,6 +142,7 @@ TEST_F(SettingsTest, ReadingAndWritingFollowTheirFixedOrder) {
                            "delete TMainForm/Password",
                            "read TMainForm/Time",
                            "read TMainForm/CacheMessages",
+                           "read TMainForm/ShowNotify",
                            "read Font/Name",
                            "read Font/Charset",
                            "read Font/Size",
@@ -173,6 +175,7 @@ TEST_F(SettingsTest, ReadingAndWritingFollowTheirFixedOrder) {
                            "write Servers/PasswordCommand0=",
                            "write TMainForm/Time=600000",
                            "write TMainForm/CacheMessages=0",
+                           "write TMainForm/ShowNotify=0",
                            "write Font/Name=MS Sans Serif",
                            "write Font/Charset=1",
                            "write Font/Size=8",
@@ -190,6 +193,7 @@ TEST_F(SettingsTest, EverySettingComesBackAfterASave) {
   saved.ShowMain = true;
   saved.ShowDialog = false;
   saved.ShowSound = false;
+  saved.ShowNotify = true;
   saved.DeleteConf = false;
   saved.ShowConfig = false;
   saved.Interval = 0;
@@ -214,6 +218,7 @@ TEST_F(SettingsTest, EverySettingComesBackAfterASave) {
   EXPECT_EQ(restored.ShowMain, saved.ShowMain);
   EXPECT_EQ(restored.ShowDialog, saved.ShowDialog);
   EXPECT_EQ(restored.ShowSound, saved.ShowSound);
+  EXPECT_EQ(restored.ShowNotify, saved.ShowNotify);
   EXPECT_EQ(restored.DeleteConf, saved.DeleteConf);
   EXPECT_EQ(restored.ShowConfig, saved.ShowConfig);
   EXPECT_EQ(restored.Interval, saved.Interval);
