@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# The real program on Wayland: Weston's headless compositor, a private session
+# bus that activates nothing, with a StatusNotifierItem watcher and host and
+# python3-dbusmock's notification daemon, and Dovecot on 127.0.0.1:110 in a
+# network namespace of its own. The first pass reads the mailbox and posts
+# the desktop notification; the tray item is registered, and its Activate
+# brings the main window onto the screen (two screenshots differ); the end of
+# the desktop session ends the program, which saves its settings.
+#
+# Usage: wayland.sh TESSARO_BINARY SCREENSHOT_FOLDER FIXTURE_FOLDER
+set -Eeuo pipefail
+[[ -n ${TESSARO_E2E_TRACE:-} ]] && set -x  # to follow a failure step by step
+
+readonly kSkip=77
+readonly here=$(dirname "$(realpath "$0")")
+
+for tool in dbus-run-session dbus-send status-notifier-watcher weston weston-screenshooter compare dovecot; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit $kSkip; }
+done
+/usr/bin/python3 -c 'import dbusmock' 2>/dev/null || { echo "SKIP: python3-dbusmock is not installed"; exit $kSkip; }
+
+if [[ ${TESSARO_E2E_NAMESPACE:-} != 1 ]]; then
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "SKIP: the e2e test runs as root only (a network namespace and a mailbox owned by tessaro-mail)"
+    exit $kSkip
+  fi
+  TESSARO_E2E_NAMESPACE=1 exec unshare --net -- \
+    dbus-run-session --config-file="$here/../support/private_bus.conf" -- "$0" "$@"
+fi
+ip link set lo up
+
+readonly binary=$(realpath "$1")
+readonly screenshots=$2
+readonly fixtures=$(realpath "$3")
+readonly mail_user=tessaro-mail
+readonly account_user=ivan.petrov
+readonly account_password='S3cret pass#1'
+mkdir -p "$screenshots"
+
+work=$(mktemp -d /tmp/tessaro-wayland-XXXXXX)
+maildir=$work/mail/$account_user/Maildir
+chmod 711 "$work"
+pids=()
+
+readonly failure_screenshot=wayland-failure.png
+dump_logs() { tail_logs "$work"/*.log "$work"/dovecot.out; }
+# shellcheck source=common.sh source-path=SCRIPTDIR
+source "$here/common.sh"
+# shellcheck source=dovecot.sh source-path=SCRIPTDIR
+source "$here/dovecot.sh"
+
+bus_has() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.ListNames 2>/dev/null |
+    grep -q "\"$1\""
+}
+
+# The watcher's items, one a line.
+registered_items() {
+  dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+    org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+    string:RegisteredStatusNotifierItems 2>/dev/null | sed -n 's/^ *string "\(.*\)"$/\1/p'
+}
+item_registered() { [[ -n $(registered_items) ]]; }
+host_registered() {
+  dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+    org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+    string:IsStatusNotifierHostRegistered 2>/dev/null | grep -q 'boolean true'
+}
+
+# What the notification daemon was asked to show.
+notify_calls() {
+  dbus-send --session --print-reply --dest=org.freedesktop.Notifications /org/freedesktop/Notifications \
+    org.freedesktop.DBus.Mock.GetMethodCalls string:Notify 2>/dev/null
+}
+notification_posted() { notify_calls | grep -q 'Получено новых писем: 3'; }
+
+# shot NAME: the whole output as the compositor draws it.
+shot() {
+  (cd "$work" && rm -f wayland-screenshot-*.png && weston-screenshooter >/dev/null 2>&1) || return 1
+  mv "$work"/wayland-screenshot-*.png "$screenshots/$1"
+}
+
+start_desktop() {
+  export XDG_RUNTIME_DIR=$work/runtime
+  mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+  # --debug lets weston-screenshooter take pictures.
+  weston --backend=headless-backend.so --use-pixman --width=1024 --height=768 --idle-time=0 --debug \
+    --socket=wayland-tessaro >"$work/weston.log" 2>&1 &
+  pids+=($!)
+  export WAYLAND_DISPLAY=wayland-tessaro
+  wait_until 10 "Weston's socket" test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"
+  status-notifier-watcher >"$work/watcher.log" 2>&1 &
+  pids+=($!)
+  wait_until 10 "StatusNotifierWatcher on the bus" bus_has org.kde.StatusNotifierWatcher
+  # The host makes the watcher say a notification area is there.
+  /usr/bin/python3 "$here/sni_host.py" >"$work/host.log" 2>&1 &
+  pids+=($!)
+  wait_until 10 "the host registered with the watcher" host_registered
+  /usr/bin/python3 -m dbusmock --session --template notification_daemon >"$work/notifications.log" 2>&1 &
+  pids+=($!)
+  wait_until 10 "notification daemon on the bus" bus_has org.freedesktop.Notifications
+}
+
+start_tessaro() {
+  export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state XDG_CACHE_HOME=$work/cache
+  mkdir -p -m 0700 "$XDG_CONFIG_HOME/Software"
+  settings=$XDG_CONFIG_HOME/Software/tessaro.ini
+  printf '[TMainForm]\nHost=127.0.0.1\nUserId=%s\nPasswd=%s\nShowMain=0\nShowDialog=0\nShowSound=0\n' \
+    "$account_user" "$account_password" >"$settings"
+  printf 'ShowNotify=1\nShowConfig=0\nTime=3600000\n' >>"$settings"
+  (cd "$work" && exec env QT_QPA_PLATFORM=wayland LANG=C.UTF-8 "$binary") >"$work/tessaro.log" 2>&1 &
+  tessaro=$!
+  pids+=("$tessaro")
+}
+
+# An item is "service/path", or the service alone at the usual path.
+activate_item() {
+  local item path=/StatusNotifierItem
+  item=$(registered_items | head -n 1)
+  [[ $item == */* ]] && path=/${item#*/}
+  dbus-send --session --print-reply --dest="${item%%/*}" "$path" org.kde.StatusNotifierItem.Activate \
+    int32:0 int32:0 >/dev/null
+}
+
+# Pixels that differ between the two pictures, below Weston's panel (its clock ticks).
+changed_pixels() {
+  compare -metric AE -fuzz 2% "$screenshots/$1" "$screenshots/$2" -crop 1024x700+0+40 null: 2>&1 || true
+}
+
+main() {
+  start_dovecot
+  start_desktop
+  start_tessaro
+  wait_until 60 "first pass reading all three messages" all_read_once "$tessaro"
+  wait_until 15 "the desktop notification" notification_posted
+  wait_until 15 "item registered with the watcher" item_registered
+  sleep 1
+  shot wayland-hidden.png || fail "no screenshot from Weston"
+  activate_item
+  sleep 2
+  shot wayland-shown.png || fail "no screenshot from Weston"
+  (($(changed_pixels wayland-hidden.png wayland-shown.png) > 10000)) ||
+    fail "the main window did not come onto the screen"
+  kill -TERM "$tessaro"
+  for _ in {1..300}; do alive "$tessaro" || break; sleep 0.1; done
+  alive "$tessaro" && fail "tessaro still runs 30 s after the session's end"
+  wait "$tessaro" || fail "tessaro ended with status $?"
+  grep -q '^ShowNotify=1$' "$settings" && grep -q '^Count=1$' "$settings" || fail "settings not saved:$(cat "$settings")"
+  echo "PASS: Wayland, screenshots in $screenshots"
+}
+
+main
