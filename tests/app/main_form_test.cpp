@@ -249,6 +249,21 @@ TEST_F(MainFormTest, WithoutANotificationAreaTheWindowShowsAndMinimisesInsteadOf
   EXPECT_TRUE(form.isMinimized());
 }
 
+// A notification area that comes after the start takes the window again.
+TEST_F(MainFormTest, ANotificationAreaThatAppearsLaterHidesTheWindowAgain) {
+  TrayAvailable = false;
+  auto& form = MakeForm(kNoServer);
+  form.FormCreate();
+  form.TBHideClick();
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_TRUE(form.isMinimized());
+
+  TrayAvailable = true;
+  form.NShowClick();
+  form.TBHideClick();
+  EXPECT_FALSE(form.isVisible());
+}
+
 TEST_F(MainFormTest, HideButtonHidesAndTheTrayBringsTheWindowBack) {
   auto& form = MakeForm(kNoServer);
   form.FormCreate();

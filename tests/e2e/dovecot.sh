@@ -65,3 +65,7 @@ all_read_once() {
   alive "$1" || fail "tessaro ended at start"
   grep -q "Logged out top=3/[0-9]*, retr=3/" "$work/dovecot.log"
 }
+
+# Dovecot logs each session's end with its counts.
+sessions_ended() { grep -c "Logged out" "$work/dovecot.log" || true; }
+more_sessions_than() { (($(sessions_ended) > $1)); }

@@ -120,9 +120,6 @@ ends_within() {
   ((status == 0)) || fail "process $2 ended with status $status"
 }
 
-# Dovecot logs each session's end with its counts.
-sessions_ended() { grep -c "Logged out" "$work/dovecot.log" || true; }
-more_sessions_than() { (($(sessions_ended) > $1)); }
 
 # The tray icon is trayer's only client: the panel's middle.
 tray_icon_center() {

@@ -2,10 +2,12 @@
 # The real program on Wayland: Weston's headless compositor, a private session
 # bus that activates nothing, with a StatusNotifierItem watcher and host and
 # python3-dbusmock's notification daemon, and Dovecot on 127.0.0.1:110 in a
-# network namespace of its own. The first pass reads the mailbox and posts
-# the desktop notification; the tray item is registered, and its Activate
-# brings the main window onto the screen (two screenshots differ); the end of
-# the desktop session ends the program, which saves its settings.
+# network namespace of its own; the bus stands for the system bus too, with
+# dbusmock's logind. The first pass reads the mailbox and posts the desktop
+# notification; the tray item is registered, and its Activate brings the main
+# window onto the screen (two screenshots differ); a resume within a minute
+# of the pass starts none, one after it does; the end of the desktop session
+# ends the program, which saves its settings.
 #
 # Usage: wayland.sh TESSARO_BINARY SCREENSHOT_FOLDER FIXTURE_FOLDER
 set -Eeuo pipefail
@@ -74,6 +76,13 @@ notify_calls() {
 }
 notification_posted() { notify_calls | grep -q 'Получено новых писем: 3'; }
 
+# The end of a suspend, as logind announces it.
+resume() {
+  /usr/bin/python3 -c 'import dbus
+dbus.SystemBus().get_object("org.freedesktop.login1", "/org/freedesktop/login1").EmitSignal(
+    "org.freedesktop.login1.Manager", "PrepareForSleep", "b", [False], dbus_interface="org.freedesktop.DBus.Mock")'
+}
+
 # shot NAME: the whole output as the compositor draws it.
 shot() {
   (cd "$work" && rm -f wayland-screenshot-*.png && weston-screenshooter >/dev/null 2>&1) || return 1
@@ -99,6 +108,11 @@ start_desktop() {
   /usr/bin/python3 -m dbusmock --session --template notification_daemon >"$work/notifications.log" 2>&1 &
   pids+=($!)
   wait_until 10 "notification daemon on the bus" bus_has org.freedesktop.Notifications
+  # The same bus stands for the system bus, with logind on it.
+  export DBUS_SYSTEM_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS
+  /usr/bin/python3 -m dbusmock --system --template logind >"$work/logind.log" 2>&1 &
+  pids+=($!)
+  wait_until 10 "logind on the bus" bus_has org.freedesktop.login1
 }
 
 start_tessaro() {
@@ -132,6 +146,8 @@ main() {
   start_desktop
   start_tessaro
   wait_until 60 "first pass reading all three messages" all_read_once "$tessaro"
+  local first_pass=$SECONDS
+  resume  # within a minute of that pass: no other
   wait_until 15 "the desktop notification" notification_posted
   wait_until 15 "item registered with the watcher" item_registered
   sleep 1
@@ -141,6 +157,10 @@ main() {
   shot wayland-shown.png || fail "no screenshot from Weston"
   (($(changed_pixels wayland-hidden.png wayland-shown.png) > 10000)) ||
     fail "the main window did not come onto the screen"
+  sleep $((first_pass + 62 - SECONDS))
+  (($(sessions_ended) == 1)) || fail "a resume within a minute of a pass started another"
+  resume
+  wait_until 20 "a pass after the resume" more_sessions_than 1
   kill -TERM "$tessaro"
   for _ in {1..300}; do alive "$tessaro" || break; sleep 0.1; done
   alive "$tessaro" && fail "tessaro still runs 30 s after the session's end"
