@@ -22,6 +22,7 @@
 #include "mail/pop3_session.h"
 #include "platform/seen_ids_store.h"
 #include "tests/app/main_form_fixture.h"
+#include "tests/support/closed_port.h"
 #include "tests/support/dovecot_server.h"
 #include "tests/support/token_introspection.h"
 
@@ -332,6 +333,18 @@ TEST_F(MainFormTest, AWakeBringsOnePassUnlessOneEndedAMinuteAgo) {
   EXPECT_FALSE(form.WakePassPending());
   EXPECT_THAT(Subjects(), ElementsAre("m1", "m2"));
   EXPECT_THAT(server.Finish(), IsEmpty());
+}
+
+// A laptop that wakes before its network: the pass fails, and the ticks go on.
+TEST_F(MainFormTest, AnUnreachableServerStopsNoLaterTick) {
+  const ClosedPort closed;
+  Settings.AccountList = {{"127.0.0.1", "bob", "secret", true}};
+  auto& form = MakeForm(closed.Port());
+  form.FormCreate();
+  EXPECT_TRUE(form.Timer1().Enabled());
+  form.Timer1Timer();
+  EXPECT_TRUE(form.Timer1().Enabled());
+  EXPECT_EQ(StatusDuringWaits.size(), 2u) << "each pass reports its failure";
 }
 
 TEST_F(MainFormTest, AWakeDuringAPassStartsNoOther) {
