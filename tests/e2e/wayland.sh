@@ -4,8 +4,9 @@
 # python3-dbusmock's notification daemon, and Dovecot on 127.0.0.1:110 in a
 # network namespace of its own; the bus stands for the system bus too, with
 # dbusmock's logind. The first pass reads the mailbox and posts the desktop
-# notification; the tray item is registered, and its Activate brings the main
-# window onto the screen (two screenshots differ); a resume within a minute
+# notification and shows the notice window; the tray item is registered, and
+# its Activate brings the main window onto the screen (each shows as a change
+# between two screenshots); a resume within a minute
 # of the pass starts none, one after it does; the end of the desktop session
 # ends the program, which saves its settings.
 #
@@ -119,7 +120,7 @@ start_tessaro() {
   export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state XDG_CACHE_HOME=$work/cache
   mkdir -p -m 0700 "$XDG_CONFIG_HOME/Software"
   settings=$XDG_CONFIG_HOME/Software/tessaro.ini
-  printf '[TMainForm]\nHost=127.0.0.1\nUserId=%s\nPasswd=%s\nShowMain=0\nShowDialog=0\nShowSound=0\n' \
+  printf '[TMainForm]\nHost=127.0.0.1\nUserId=%s\nPasswd=%s\nShowMain=0\nShowDialog=1\nShowSound=0\n' \
     "$account_user" "$account_password" >"$settings"
   printf 'ShowNotify=1\nShowConfig=0\nTime=3600000\n' >>"$settings"
   (cd "$work" && exec env QT_QPA_PLATFORM=wayland LANG=C.UTF-8 "$binary") >"$work/tessaro.log" 2>&1 &
@@ -144,6 +145,8 @@ changed_pixels() {
 main() {
   start_dovecot
   start_desktop
+  sleep 1
+  shot wayland-desktop.png || fail "no screenshot from Weston"
   start_tessaro
   wait_until 60 "first pass reading all three messages" all_read_once "$tessaro"
   local first_pass=$SECONDS
@@ -151,11 +154,12 @@ main() {
   wait_until 15 "the desktop notification" notification_posted
   wait_until 15 "item registered with the watcher" item_registered
   sleep 1
-  shot wayland-hidden.png || fail "no screenshot from Weston"
+  shot wayland-notice.png || fail "no screenshot from Weston"
+  (($(changed_pixels wayland-desktop.png wayland-notice.png) > 5000)) || fail "the notice window is not on the screen"
   activate_item
   sleep 2
   shot wayland-shown.png || fail "no screenshot from Weston"
-  (($(changed_pixels wayland-hidden.png wayland-shown.png) > 10000)) ||
+  (($(changed_pixels wayland-notice.png wayland-shown.png) > 10000)) ||
     fail "the main window did not come onto the screen"
   sleep $((first_pass + 62 - SECONDS))
   (($(sessions_ended) == 1)) || fail "a resume within a minute of a pass started another"
