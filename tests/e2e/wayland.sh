@@ -7,8 +7,10 @@
 # notification and shows the notice window; the tray item is registered, and
 # its Activate brings the main window onto the screen (each shows as a change
 # between two screenshots); a resume within a minute
-# of the pass starts none, one after it does; the end of the desktop session
-# ends the program, which saves its settings.
+# of the pass starts none, one after it does; "Выход..." picked from the
+# item's menu over D-Bus puts its question on the screen, and the end of the
+# desktop session, which the headless seat leaves as the only answer, ends
+# the program, which saves its settings.
 #
 # Usage: wayland.sh TESSARO_BINARY SCREENSHOT_FOLDER FIXTURE_FOLDER
 set -Eeuo pipefail
@@ -128,13 +130,11 @@ start_tessaro() {
   pids+=("$tessaro")
 }
 
-# An item is "service/path", or the service alone at the usual path.
+# The item's service: the watcher lists it alone, the item at the usual path.
+item_service() { registered_items | head -n 1; }
 activate_item() {
-  local item path=/StatusNotifierItem
-  item=$(registered_items | head -n 1)
-  [[ $item == */* ]] && path=/${item#*/}
-  dbus-send --session --print-reply --dest="${item%%/*}" "$path" org.kde.StatusNotifierItem.Activate \
-    int32:0 int32:0 >/dev/null
+  dbus-send --session --print-reply --dest="$(item_service)" /StatusNotifierItem \
+    org.kde.StatusNotifierItem.Activate int32:0 int32:0 >/dev/null
 }
 
 # Pixels that differ between the two pictures, below Weston's panel (its clock ticks).
@@ -165,6 +165,11 @@ main() {
   (($(sessions_ended) == 1)) || fail "a resume within a minute of a pass started another"
   resume
   wait_until 20 "a pass after the resume" more_sessions_than 1
+  /usr/bin/python3 "$here/sni_menu_click.py" "$(item_service)" "Выход..." || fail "no exit in the item's menu"
+  sleep 1
+  shot wayland-exit.png || fail "no screenshot from Weston"
+  (($(changed_pixels wayland-shown.png wayland-exit.png) > 5000)) || fail "the exit's question is not on the screen"
+  # Weston's headless seat takes no input to answer it; the session's end does.
   kill -TERM "$tessaro"
   for _ in {1..300}; do alive "$tessaro" || break; sleep 0.1; done
   alive "$tessaro" && fail "tessaro still runs 30 s after the session's end"
