@@ -3,14 +3,14 @@
 # bus that activates nothing, with a StatusNotifierItem watcher and host and
 # python3-dbusmock's notification daemon, and Dovecot on 127.0.0.1:110 in a
 # network namespace of its own; the bus stands for the system bus too, with
-# dbusmock's logind. The first pass reads the mailbox and posts the desktop
-# notification and shows the notice window; the tray item is registered, and
-# its Activate brings the main window onto the screen (each shows as a change
-# between two screenshots); a resume within a minute
-# of the pass starts none, one after it does; "Выход..." picked from the
-# item's menu over D-Bus puts its question on the screen, and the end of the
-# desktop session, which the headless seat leaves as the only answer, ends
-# the program, which saves its settings.
+# dbusmock's logind. The first pass reads the mailbox, posts the desktop
+# notification and shows the notice window; the tray item's Activate brings
+# the main window onto the screen, its menu hides it, and a second start
+# brings it back (each seen as a change between two screenshots); a resume
+# within a minute of the pass starts none, one after it does; "Выход..."
+# picked from the item's menu puts its question on the screen, and the end of
+# the desktop session, the only answer the headless seat leaves, ends the
+# program, which saves its settings.
 #
 # Usage: wayland.sh TESSARO_BINARY SCREENSHOT_FOLDER FIXTURE_FOLDER
 set -Eeuo pipefail
@@ -142,6 +142,26 @@ changed_pixels() {
   compare -metric AE -fuzz 2% "$screenshots/$1" "$screenshots/$2" -crop 1024x700+0+40 null: 2>&1 || true
 }
 
+# shot_changes BEFORE AFTER PIXELS WHAT: a second after, the picture AFTER
+# differs from BEFORE in more than PIXELS pixels: WHAT came or went.
+shot_changes() {
+  sleep 1.5
+  shot "$2" || fail "no screenshot from Weston"
+  (($(changed_pixels "$1" "$2") > $3)) || fail "no change on the screen for $4 ($2)"
+}
+
+# A second copy says it is one and brings the first one's window up; its box
+# cannot be answered here, so it is ended. The window is far larger than the box.
+second_start() {
+  local second
+  (cd "$work" && exec env QT_QPA_PLATFORM=wayland LANG=C.UTF-8 "$binary") >"$work/second.log" 2>&1 &
+  second=$!
+  pids+=("$second")
+  shot_changes wayland-hidden.png wayland-second.png 100000 "the main window, asked for by a second start"
+  alive "$second" || fail "the second copy ended without its box"
+  kill -TERM "$second"
+}
+
 main() {
   start_dovecot
   start_desktop
@@ -154,21 +174,18 @@ main() {
   wait_until 15 "the desktop notification" notification_posted
   wait_until 15 "item registered with the watcher" item_registered
   sleep 1
-  shot wayland-notice.png || fail "no screenshot from Weston"
-  (($(changed_pixels wayland-desktop.png wayland-notice.png) > 5000)) || fail "the notice window is not on the screen"
+  shot_changes wayland-desktop.png wayland-notice.png 5000 "the notice window"
   activate_item
-  sleep 2
-  shot wayland-shown.png || fail "no screenshot from Weston"
-  (($(changed_pixels wayland-notice.png wayland-shown.png) > 10000)) ||
-    fail "the main window did not come onto the screen"
+  shot_changes wayland-notice.png wayland-shown.png 100000 "the main window, from the tray item"
+  /usr/bin/python3 "$here/sni_menu_click.py" "$(item_service)" "Убрать окно" || fail "no hide in the item's menu"
+  shot_changes wayland-shown.png wayland-hidden.png 100000 "the main window's leaving"
+  second_start
   sleep $((first_pass + 62 - SECONDS))
   (($(sessions_ended) == 1)) || fail "a resume within a minute of a pass started another"
   resume
   wait_until 20 "a pass after the resume" more_sessions_than 1
   /usr/bin/python3 "$here/sni_menu_click.py" "$(item_service)" "Выход..." || fail "no exit in the item's menu"
-  sleep 1
-  shot wayland-exit.png || fail "no screenshot from Weston"
-  (($(changed_pixels wayland-shown.png wayland-exit.png) > 5000)) || fail "the exit's question is not on the screen"
+  shot_changes wayland-second.png wayland-exit.png 5000 "the exit's question"
   # Weston's headless seat takes no input to answer it; the session's end does.
   kill -TERM "$tessaro"
   for _ in {1..300}; do alive "$tessaro" || break; sleep 0.1; done
