@@ -3,14 +3,15 @@
 # bus that activates nothing, with a StatusNotifierItem watcher and host and
 # python3-dbusmock's notification daemon, and Dovecot on 127.0.0.1:110 in a
 # network namespace of its own; the bus stands for the system bus too, with
-# dbusmock's logind. The first pass reads the mailbox, posts the desktop
-# notification and shows the notice window; the tray item's Activate brings
-# the main window onto the screen, its menu hides it, and a second start
-# brings it back (each seen as a change between two screenshots); a resume
-# within a minute of the pass starts none, one after it does; "Выход..."
-# picked from the item's menu puts its question on the screen, and the end of
-# the desktop session, the only answer the headless seat leaves, ends the
-# program, which saves its settings.
+# dbusmock's logind and NetworkManager. The first pass reads the mailbox,
+# posts the desktop notification and shows the notice window; the tray
+# item's Activate brings the main window onto the screen, its menu hides it,
+# and a second start brings it back (each seen as a change between two
+# screenshots); a resume within a minute of the pass starts no pass, one
+# after it does, and so does the network's return a minute later;
+# "Выход..." picked from the item's menu puts its question on the screen,
+# and the end of the desktop session, the only answer the headless seat
+# leaves, ends the program, which saves its settings.
 #
 # Usage: wayland.sh TESSARO_BINARY SCREENSHOT_FOLDER FIXTURE_FOLDER
 set -Eeuo pipefail
@@ -86,6 +87,12 @@ dbus.SystemBus().get_object("org.freedesktop.login1", "/org/freedesktop/login1")
     "org.freedesktop.login1.Manager", "PrepareForSleep", "b", [False], dbus_interface="org.freedesktop.DBus.Mock")'
 }
 
+# network_state NM_STATE: NetworkManager's global state (20 disconnected, 70 connected).
+network_state() {
+  dbus-send --system --print-reply --dest=org.freedesktop.NetworkManager /org/freedesktop/NetworkManager \
+    org.freedesktop.DBus.Mock.SetGlobalConnectionState "uint32:$1" >/dev/null
+}
+
 # shot NAME: the whole output as the compositor draws it.
 shot() {
   (cd "$work" && rm -f wayland-screenshot-*.png && weston-screenshooter >/dev/null 2>&1) || return 1
@@ -116,6 +123,9 @@ start_desktop() {
   /usr/bin/python3 -m dbusmock --system --template logind >"$work/logind.log" 2>&1 &
   pids+=($!)
   wait_until 10 "logind on the bus" bus_has org.freedesktop.login1
+  /usr/bin/python3 -m dbusmock --system --template networkmanager >"$work/networkmanager.log" 2>&1 &
+  pids+=($!)
+  wait_until 10 "NetworkManager on the bus" bus_has org.freedesktop.NetworkManager
 }
 
 start_tessaro() {
@@ -184,6 +194,11 @@ main() {
   (($(sessions_ended) == 1)) || fail "a resume within a minute of a pass started another"
   resume
   wait_until 20 "a pass after the resume" more_sessions_than 1
+  local resumed=$SECONDS
+  network_state 20
+  sleep $((resumed + 62 - SECONDS))
+  network_state 70
+  wait_until 20 "a pass when the network came back" more_sessions_than 2
   /usr/bin/python3 "$here/sni_menu_click.py" "$(item_service)" "Выход..." || fail "no exit in the item's menu"
   shot_changes wayland-second.png wayland-exit.png 5000 "the exit's question"
   # Weston's headless seat takes no input to answer it; the session's end does.
