@@ -1,8 +1,12 @@
 # Dovecot for the e2e scripts: a POP3 server on 127.0.0.1:110 (the script
 # runs in a network namespace of its own), serving three fixtures to
-# $account_user as the unprivileged $mail_user. Sourced after common.sh, once
-# `work`, `maildir`, `fixtures`, `mail_user`, `account_user` and
-# `account_password` are set.
+# $account_user as the unprivileged $mail_user from $maildir. Sourced after
+# common.sh, once `work` and `fixtures` are set.
+
+readonly mail_user=tessaro-mail
+readonly account_user=ivan.petrov
+readonly account_password='S3cret pass#1'
+readonly maildir=$work/mail/$account_user/Maildir
 
 start_dovecot() {
   local uid gid

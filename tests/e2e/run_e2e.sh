@@ -28,15 +28,11 @@ readonly binary=$(realpath "$1")
 readonly screenshots=$2
 readonly fixtures=$(realpath "$3")
 readonly here=$(dirname "$(realpath "$0")")
-readonly mail_user=tessaro-mail
 readonly main_title='Tessaro \(POP3\)'
 readonly config_title='Tessaro \(настройка\)'
-readonly account_user=ivan.petrov
-readonly account_password='S3cret pass#1'
 mkdir -p "$screenshots"
 
 work=$(mktemp -d /tmp/tessaro-e2e-XXXXXX)
-maildir=$work/mail/$account_user/Maildir
 chmod 711 "$work"
 pids=()
 

@@ -32,20 +32,12 @@ readonly failure_screenshot=sni-failure.png
 dump_logs() { tail_logs "$work"/*.log; }
 # shellcheck source=common.sh source-path=SCRIPTDIR
 source "$here/common.sh"
+# shellcheck source=session_bus.sh source-path=SCRIPTDIR
+source "$here/session_bus.sh"
 
 visible_windows_named() { { xdo search --onlyvisible --name "^$1\$" 2>/dev/null || true; } | wc -l; }
 more_windows_named() { (($(visible_windows_named "$1") > $2)); }
 
-bus_has() {
-  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.ListNames 2>/dev/null |
-    grep -q "\"$1\""
-}
-
-item_registered() {
-  dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
-    org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
-    string:RegisteredStatusNotifierItems 2>/dev/null | grep -q 'string ":'
-}
 
 # The host packs items from the right end of its bar; ours is the only one.
 icon_center() {

@@ -38,13 +38,9 @@ ip link set lo up
 readonly binary=$(realpath "$1")
 readonly screenshots=$2
 readonly fixtures=$(realpath "$3")
-readonly mail_user=tessaro-mail
-readonly account_user=ivan.petrov
-readonly account_password='S3cret pass#1'
 mkdir -p "$screenshots"
 
 work=$(mktemp -d /tmp/tessaro-wayland-XXXXXX)
-maildir=$work/mail/$account_user/Maildir
 chmod 711 "$work"
 pids=()
 
@@ -54,19 +50,9 @@ dump_logs() { tail_logs "$work"/*.log "$work"/dovecot.out; }
 source "$here/common.sh"
 # shellcheck source=dovecot.sh source-path=SCRIPTDIR
 source "$here/dovecot.sh"
+# shellcheck source=session_bus.sh source-path=SCRIPTDIR
+source "$here/session_bus.sh"
 
-bus_has() {
-  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.ListNames 2>/dev/null |
-    grep -q "\"$1\""
-}
-
-# The watcher's items, one a line.
-registered_items() {
-  dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
-    org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
-    string:RegisteredStatusNotifierItems 2>/dev/null | sed -n 's/^ *string "\(.*\)"$/\1/p'
-}
-item_registered() { [[ -n $(registered_items) ]]; }
 host_registered() {
   dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
     org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
