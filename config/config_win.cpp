@@ -28,6 +28,7 @@
 #include "config/check_list_box.h"
 #include "config/connection_test.h"
 #include "config/hover_controls.h"
+#include "config/keyring_passwords.h"
 #include "config/provider_presets.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/exception_text.h"
@@ -90,13 +91,27 @@ QGroupBox* Group(const QString& title, const char* name, QWidget* parent) {
   return group;
 }
 
+// Hidden until the dialog finds no keyring; its line is kept while hidden, as the dialog's height is fixed.
+QLabel* NewPasswordsNote(QWidget* parent) {
+  auto* note = new QLabel(QStringLiteral("Пароли хранятся в файле настроек: связка ключей недоступна"), parent);
+  note->setObjectName(QStringLiteral("PasswordsNote"));
+  note->setToolTip(note->text());
+  QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  policy.setRetainSizeWhenHidden(true);
+  note->setSizePolicy(policy);
+  note->hide();
+  return note;
+}
+
 }  // namespace
 
 TConfigWin::TConfigWin(TAccountList& serverList, desktop::MessageBoxes& messageBoxes, QWidget* owner,
-                       platform::RegistryOpener registryOpener, std::unique_ptr<platform::TcpClient> connection)
+                       platform::RegistryOpener registryOpener, std::unique_ptr<platform::TcpClient> connection,
+                       platform::Keyring* keyring)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       serverList_(serverList),
-      messageBoxes_(messageBoxes) {
+      messageBoxes_(messageBoxes),
+      keyring_(keyring) {
   setWindowTitle(QStringLiteral("Tessaro (настройка)"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(CreateServerPanel());
@@ -182,6 +197,8 @@ QWidget* TConfigWin::CreateServerPanel() {
   grid->addWidget(new THoverLabel(QStringLiteral("Настройки для:"), preset_, fields), 6, 0);
   grid->addWidget(preset_, 6, 1);
   grid->addWidget(presetNote_, 7, 0, 1, 3);
+  passwordsNote_ = NewPasswordsNote(fields);
+  grid->addWidget(passwordsNote_, 8, 0, 1, 3);
 
   splitter_ = new QSplitter(Qt::Horizontal, group);
   splitter_->setObjectName(QStringLiteral("Splitter1"));
@@ -316,6 +333,7 @@ void TConfigWin::FormShow() {
   accounts_.clear();
   clbServers_->clear();
   startAtLogin_->setChecked(AutostartEntryExists());
+  passwordsNote_->setVisible(!keyring_ || !keyring_->Available());
   for (const TServer& account : serverList_) AddEntry(account);
   if (!accounts_.empty()) {
     clbServers_->setCurrentRow(0);
@@ -446,7 +464,12 @@ void TConfigWin::UserIdChange() {
 
 void TConfigWin::PasswdChange() {
   const int selected = Selected();
-  if (selected >= 0) accounts_[static_cast<std::size_t>(selected)].Passwd = desktop::FromQString(passwd_->text());
+  if (selected >= 0) {
+    TServer& account = accounts_[static_cast<std::size_t>(selected)];
+    account.Passwd = desktop::FromQString(passwd_->text());
+    account.PasswdKeyringKey.clear();  // the keyring's entry is old now
+    account.PasswdUnread = false;
+  }
   UpdateButtons();
 }
 
@@ -510,9 +533,18 @@ void TConfigWin::OkBtnClick() {
     messageBoxes_.Error(this, QStringLiteral("Включены серверы с совподающими именами серверов и пользователей!"));
     return;
   }
+  StoreInKeyring();
   serverList_ = accounts_;
   ApplyStartAtLogin();
   accept();
+}
+
+// What the keyring does not confirm stays in the file; entries go only after the writes.
+void TConfigWin::StoreInKeyring() {
+  if (!keyring_) return;
+  const desktop::BusyScope busy;
+  StorePasswords(accounts_, *keyring_);
+  RemoveDroppedPasswords(serverList_, accounts_, *keyring_);
 }
 
 // Only a changed box touches the file, so an entry the user wrote by hand stays.

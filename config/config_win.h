@@ -4,7 +4,10 @@
 // server and user name, and only on OK replaces the opener's list with its
 // copies. The options (check boxes and the check interval) are filled and
 // read back by the opener (open_config_win.h). "Проверка" tries the selected
-// account against its server with the dialog's own POP3 session.
+// account against its server with the dialog's own POP3 session. With a
+// keyring, OK moves the passwords into it and removes the entries of deleted
+// accounts (keyring_passwords.h); without one, or when none answers, a line
+// of the account group says that passwords are kept in the settings file.
 //
 // Entry i of CLBServers carries working account i: its text is "Host (UserId)"
 // and, once a toggle has been handled, its check mark is the account's Checked.
@@ -19,6 +22,7 @@
 
 #include "config/server.h"
 #include "platform/ini_registry_store.h"
+#include "platform/keyring.h"
 #include "platform/registry_store.h"
 #include "platform/tcp_client.h"
 
@@ -49,10 +53,11 @@ class TConfigWin : public QDialog {
  public:
   // `serverList` is the opener's list; it must outlive the dialog. The
   // placement and the list width are kept through `registryOpener`. The
-  // connection test runs over `connection`, by default a real socket.
+  // connection test runs over `connection`, by default a real socket. The
+  // keyring, when given, must outlive the dialog.
   TConfigWin(TAccountList& serverList, desktop::MessageBoxes& messageBoxes, QWidget* owner = nullptr,
              platform::RegistryOpener registryOpener = platform::IniRegistryOpener(),
-             std::unique_ptr<platform::TcpClient> connection = nullptr);
+             std::unique_ptr<platform::TcpClient> connection = nullptr, platform::Keyring* keyring = nullptr);
   ~TConfigWin() override;
 
   // Handlers, as the controls call them.
@@ -95,6 +100,7 @@ class TConfigWin : public QDialog {
   QLineEdit* PasswordCommand() const { return passwordCommand_; }
   QComboBox* Preset() const { return preset_; }  // "вручную", then the providers in order
   QLabel* PresetNote() const { return presetNote_; }
+  QLabel* PasswordsNote() const { return passwordsNote_; }  // shown while passwords stay in the file
   QCheckBox* ShowMain() const { return showMain_; }
   QCheckBox* ShowDialog() const { return showDialog_; }
   QCheckBox* ShowSound() const { return showSound_; }
@@ -126,11 +132,13 @@ class TConfigWin : public QDialog {
   void ShowEntry(int row);
   void SetListWidth(int width);
   void RunGuarded(void (TConfigWin::*handler)());
+  void StoreInKeyring();
   void ApplyStartAtLogin();
   void TrustCertificate(const TServer& tested, const std::string& sha256);
 
   TAccountList& serverList_;
   desktop::MessageBoxes& messageBoxes_;
+  platform::Keyring* keyring_;
   std::vector<TServer> accounts_;  // the working accounts, one per list entry
   int keptIndex_ = -1;
   bool testRunning_ = false;
@@ -149,6 +157,7 @@ class TConfigWin : public QDialog {
   QLineEdit* passwordCommand_ = nullptr;
   QComboBox* preset_ = nullptr;
   QLabel* presetNote_ = nullptr;
+  QLabel* passwordsNote_ = nullptr;
   QCheckBox* showMain_ = nullptr;
   QCheckBox* showDialog_ = nullptr;
   QCheckBox* showSound_ = nullptr;

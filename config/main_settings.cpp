@@ -6,6 +6,7 @@
 #include <optional>
 #include <system_error>
 
+#include "config/keyring_passwords.h"
 #include "config/scramble.h"
 
 namespace config {
@@ -86,7 +87,21 @@ std::string ReadCertSha256(const platform::RegistryStore& store, const std::stri
   return pin;
 }
 
-void ReadAccounts(const platform::RegistryStore& store, TAccountList& accounts) {
+// A file from before the keyring, or an account the keyring refused, has its password in the file.
+void ReadPassword(const platform::RegistryStore& store, const std::string& index, TServer& account,
+                  platform::Keyring* keyring) {
+  if (!store.ReadBool(kServers, "PasswdInKeyring" + index, false)) return;
+  account.PasswdKeyringKey = PasswordKey(account);
+  ReadKeyringPassword(account, keyring);
+}
+
+// The keyring holds the password while its entry is under the account's present key.
+bool PasswordInKeyring(const TServer& account) {
+  if (account.PasswdKeyringKey.empty()) return false;
+  return account.PasswdUnread || account.PasswdKeyringKey == PasswordKey(account);
+}
+
+void ReadAccounts(const platform::RegistryStore& store, TAccountList& accounts, platform::Keyring* keyring) {
   const int count = store.ReadInteger(kServers, "Count", 0);
   for (int n = 0; n < count; ++n) {
     const std::string index = std::to_string(n);
@@ -101,7 +116,16 @@ void ReadAccounts(const platform::RegistryStore& store, TAccountList& accounts) 
     account.CertSha256 = ReadCertSha256(store, index);
     account.Login = ReadLoginMethod(store, index);
     account.PasswordCommand = store.ReadString(kServers, "PasswordCommand" + index, "");
+    ReadPassword(store, index, account, keyring);
   }
+}
+
+// Without the flag the file is what it was before the keyring.
+void WritePassword(platform::RegistryStore& store, const std::string& index, const TServer& account) {
+  const bool inKeyring = PasswordInKeyring(account);
+  store.WriteString(kServers, "Passwd" + index, inKeyring ? std::string() : ScrambleText(account.Passwd));
+  if (inKeyring) store.WriteBool(kServers, "PasswdInKeyring" + index, true);
+  else store.DeleteValue(kServers, "PasswdInKeyring" + index);
 }
 
 void WriteAccounts(platform::RegistryStore& store, const TAccountList& accounts) {
@@ -110,7 +134,7 @@ void WriteAccounts(platform::RegistryStore& store, const TAccountList& accounts)
     const std::string index = std::to_string(n);
     store.WriteString(kServers, "Host" + index, accounts[n].Host);
     store.WriteString(kServers, "UserId" + index, ScrambleText(accounts[n].UserId));
-    store.WriteString(kServers, "Passwd" + index, ScrambleText(accounts[n].Passwd));
+    WritePassword(store, index, accounts[n]);
     store.WriteBool(kServers, "Checked" + index, accounts[n].Checked);
     store.WriteInteger(kServers, "Security" + index, SecurityCode(accounts[n].Security));
     store.WriteInteger(kServers, "Port" + index, accounts[n].Port);
@@ -138,7 +162,7 @@ void WriteFont(platform::RegistryStore& store, const TFontSettings& font) {
 
 }  // namespace
 
-void RestoreMainSettings(platform::RegistryStore& store, TMainSettings& settings) {
+void RestoreMainSettings(platform::RegistryStore& store, TMainSettings& settings, platform::Keyring* keyring) {
   if (settings.Loaded) return;
   settings.Loaded = true;
   settings.ShowMain = store.ReadBool(kMain, "ShowMain", false);
@@ -147,7 +171,7 @@ void RestoreMainSettings(platform::RegistryStore& store, TMainSettings& settings
   settings.DeleteConf = store.ReadBool(kMain, "DeleteConf", true);
   const std::optional<TServer> older = ReadOlderAccount(store);
   if (older) settings.AccountList.push_back(*older);
-  ReadAccounts(store, settings.AccountList);
+  ReadAccounts(store, settings.AccountList, keyring);
   // The moved account is stored in its new place before its old values go, so
   // a run that ends without saving does not lose it.
   if (older) WriteAccounts(store, settings.AccountList);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/server.h"
+#include "platform/keyring.h"
 #include "platform/registry_store.h"
 
 namespace config {
@@ -51,12 +52,17 @@ struct TMainSettings {
 // AccountList (writing "Servers" at once, then deleting the old values), and
 // makes "WorkDir" the process's working directory (a folder that is gone is
 // ignored). Accounts are read until the first one without a host or user
-// name. Later calls, which every show of the main window brings, do nothing.
-void RestoreMainSettings(platform::RegistryStore& store, TMainSettings& settings);
+// name. An account stored with "PasswdInKeyring" takes its password from
+// `keyring` (keyring_passwords.h). Later calls, which every show of the main
+// window brings, do nothing.
+void RestoreMainSettings(platform::RegistryStore& store, TMainSettings& settings,
+                         platform::Keyring* keyring = nullptr);
 
 // FormPlacementReg1SavePlacement: writes every setting; "WorkDir" is the
-// process's working directory. Entries of a longer list saved earlier stay
-// behind "Count" and are never read.
+// process's working directory. A password the keyring holds is written as
+// an empty "Passwd" with "PasswdInKeyring" 1; any other one scrambled, as
+// before. Entries of a longer list saved earlier stay behind "Count" and are
+// never read.
 void SaveMainSettings(platform::RegistryStore& store, const TMainSettings& settings);
 
 }  // namespace config

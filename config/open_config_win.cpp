@@ -34,9 +34,11 @@ void ReadConfigWin(const TConfigWin& win, TMainSettings& settings) {
 }
 
 bool OpenConfigWin(QWidget* owner, TAccountList& accounts, TMainSettings& settings,
-                   desktop::MessageBoxes& messageBoxes, platform::RegistryOpener registryOpener) {
+                   desktop::MessageBoxes& messageBoxes, platform::RegistryOpener registryOpener,
+                   platform::Keyring* keyring) {
   // The owner takes its children along should it go while the dialog runs.
-  const QPointer<TConfigWin> win = new TConfigWin(accounts, messageBoxes, owner, std::move(registryOpener));
+  const QPointer<TConfigWin> win =
+      new TConfigWin(accounts, messageBoxes, owner, std::move(registryOpener), nullptr, keyring);
   const auto destroy = qScopeGuard([&win] { delete win.data(); });
   FillConfigWin(*win, settings);
   const bool accepted = win->exec() == QDialog::Accepted && win;

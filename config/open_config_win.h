@@ -10,6 +10,7 @@
 #include "config/server.h"
 #include "desktop/message_boxes.h"
 #include "platform/ini_registry_store.h"
+#include "platform/keyring.h"
 #include "platform/registry_store.h"
 
 namespace config {
@@ -28,9 +29,10 @@ void ReadConfigWin(const TConfigWin& win, TMainSettings& settings);
 // it. True when it closed with OK: `accounts` then holds the edited list and
 // `settings` the chosen options, and the caller applies Interval to its
 // timer, stores the settings and checks at once. False (Cancel or the close
-// box): nothing changed.
+// box): nothing changed. With `keyring`, OK has moved the passwords into it.
 bool OpenConfigWin(QWidget* owner, TAccountList& accounts, TMainSettings& settings,
                    desktop::MessageBoxes& messageBoxes,
-                   platform::RegistryOpener registryOpener = platform::IniRegistryOpener());
+                   platform::RegistryOpener registryOpener = platform::IniRegistryOpener(),
+                   platform::Keyring* keyring = nullptr);
 
 }  // namespace config

@@ -31,6 +31,12 @@ struct TServer {
   mail::LoginMethod Login = mail::LoginMethod::kUserPass;
   // A shell command whose first printed line is the password or token at each login; empty: Passwd.
   std::string PasswordCommand;
+  // The key under which the desktop's keyring holds Passwd (keyring_passwords.h);
+  // empty: the password is stored in the settings file.
+  std::string PasswdKeyringKey;
+  // The keyring holds the password but could not give it yet (locked, or no
+  // keyring service yet); Passwd is empty until it does. Never stored.
+  bool PasswdUnread = false;
   // The main window's identity for the account while the program runs, kept
   // through edits; never stored. 0: not given one yet.
   std::uint64_t Id = 0;

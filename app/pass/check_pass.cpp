@@ -39,6 +39,7 @@ void TMainForm::Timer1Timer() {
                                  .ending = &TMainForm::PassEnding,
                                  .resumed = &TMainForm::PassResumed});
   IdentifyAccounts();
+  keyringWaits_ = AccountsAwaitingKeyring();
   const std::size_t oldCount = kelMsgList2_.Count();
   HeldMessages held(kelMsgList2_, messageCache_, AccountsPutOff());
   if (settings_.CacheMessages) {
@@ -70,11 +71,12 @@ void TMainForm::IdentifyAccounts() {
     if (account.Id == 0) account.Id = nextAccountId_++;
 }
 
-// A server's login delay that has not passed yet.
+// A server's login delay that has not passed yet, or a password the keyring has not given.
 std::set<std::uint64_t> TMainForm::AccountsPutOff() const {
   std::set<std::uint64_t> putOff;
   for (const config::TServer& account : settings_.AccountList)
-    if (account.Checked && loginDelays_.Remaining(account).count() > 0) putOff.insert(account.Id);
+    if (account.Checked && (keyringWaits_.contains(account.Id) || loginDelays_.Remaining(account).count() > 0))
+      putOff.insert(account.Id);
   return putOff;
 }
 
@@ -100,12 +102,19 @@ void TMainForm::CheckAccount(const config::TServer& account, PassTally& tally, H
 // The account keeps the messages it showed, and the status line says why it was not visited.
 void TMainForm::PutOff(const config::TServer& account, PassTally& tally, HeldMessages& held) {
   held.PutBack(account.Id, kelMsgList2_, messageCache_, tally);
-  const QString why = QStringLiteral("%1 - сервер разрешает вход раз в %2 с, до следующего входа %3 с")
-                          .arg(desktop::ToQString(account.UserId))
-                          .arg(loginDelays_.Delay(account).count())
-                          .arg(loginDelays_.Remaining(account).count());
+  const QString why = PutOffReason(account);
   if (tally.putOffCount++ == 0) tally.firstPutOff = why;
   SetStatus(QStringLiteral("Проверка отложена: ") + why);
+}
+
+QString TMainForm::PutOffReason(const config::TServer& account) const {
+  const auto waiting = keyringWaits_.find(account.Id);
+  const QString user = desktop::ToQString(account.UserId);
+  if (waiting != keyringWaits_.end()) return user + QStringLiteral(" - ") + waiting->second;
+  return QStringLiteral("%1 - сервер разрешает вход раз в %2 с, до следующего входа %3 с")
+      .arg(user)
+      .arg(loginDelays_.Delay(account).count())
+      .arg(loginDelays_.Remaining(account).count());
 }
 
 void TMainForm::ReportMessagesRead(const PassTally& tally) {

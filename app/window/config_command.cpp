@@ -10,7 +10,7 @@ void TMainForm::TBConfigClick() {
   if (kelPOP2_.Connected()) return;
   CollectWidgetState();
   if (!services_.OpenConfigDialog(this, settings_.AccountList, settings_, *services_.MessageBoxes,
-                                  services_.RegistryOpener))
+                                  services_.RegistryOpener, services_.Keyring.get()))
     return;
   timer1_.SetInterval(settings_.Interval);
   formPlacementReg1_.SavePlacement();

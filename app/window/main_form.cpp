@@ -22,6 +22,7 @@
 #include "app/view/message_view.h"
 #include "app/window/try_finally.h"
 #include "config/font_conversion.h"
+#include "config/keyring_passwords.h"
 #include "desktop/exception_text.h"
 #include "desktop/qor_status_bar.h"
 #include "desktop/qt_text.h"
@@ -348,12 +349,15 @@ void TMainForm::changeEvent(QEvent* event) {
 void TMainForm::FormPlacementReg1RestorePlacement() {
   if (settings_.Loaded) return;  // every later show brings the event again
   CollectWidgetState();
-  config::RestoreMainSettings(*formPlacementReg1_.RegIniFile(), settings_);
+  config::RestoreMainSettings(*formPlacementReg1_.RegIniFile(), settings_, services_.Keyring.get());
   ApplySettings();
 }
 
+// Passwords of an older file, or of a time without a keyring, move into the
+// keyring at the first save that finds one.
 void TMainForm::FormPlacementReg1SavePlacement() {
   CollectWidgetState();
+  if (services_.Keyring) config::StorePasswords(settings_.AccountList, *services_.Keyring);
   config::SaveMainSettings(*formPlacementReg1_.RegIniFile(), settings_);
 }
 

@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -207,6 +208,9 @@ class TMainForm : public QWidget {
   std::set<std::uint64_t> AccountsPutOff() const;
   void CheckAccount(const config::TServer& account, PassTally& tally, HeldMessages& held);
   void PutOff(const config::TServer& account, PassTally& tally, HeldMessages& held);
+  // The accounts whose password the keyring could not give yet, each with why (keyring_wait.cpp).
+  std::map<std::uint64_t, QString> AccountsAwaitingKeyring();
+  QString PutOffReason(const config::TServer& account) const;
   void StartProgress(const QString& text);
   void ShowProgress(std::uint16_t percent);
   void ReportMessagesRead(const PassTally& tally);
@@ -236,6 +240,8 @@ class TMainForm : public QWidget {
   // The previous pass's messages while a pass runs, when they are kept between passes.
   MessageCache messageCache_;
   LoginDelays loginDelays_;
+  // This pass's accounts put off until the keyring gives their password.
+  std::map<std::uint64_t, QString> keyringWaits_;
   PassDisplay passDisplay_;
   bool errorBoxOpen_ = false;
   bool applicationMinimized_ = false;

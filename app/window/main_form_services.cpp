@@ -6,6 +6,7 @@
 #include "config/open_config_win.h"
 #include "platform/ini_registry_store.h"
 #include "platform/posix_tcp_client.h"
+#include "platform/qt_keyring.h"
 #include "platform/qt_mime_database.h"
 
 namespace app {
@@ -18,6 +19,7 @@ MainFormServices DesktopServices() {
   services.Sleep = [](std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); };
   services.Now = std::chrono::steady_clock::now;
   services.RegistryOpener = platform::IniRegistryOpener();
+  services.Keyring = std::make_shared<platform::QtKeyring>();
   services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(platform::FileSeenIdsStore::DefaultFolder());
   services.Messages = std::make_shared<platform::FileMessageStore>(platform::FileMessageStore::DefaultFolder());
   services.HasAudioOutput = HasAudioOutput;

@@ -15,6 +15,7 @@
 #include "config/main_settings.h"
 #include "config/server.h"
 #include "desktop/message_boxes.h"
+#include "platform/keyring.h"
 #include "platform/message_store.h"
 #include "platform/mime_database.h"
 #include "platform/registry_store.h"
@@ -28,7 +29,8 @@ namespace app {
 // OpenConfigWin's shape (config/open_config_win.h).
 using ConfigDialogOpener =
     std::function<bool(QWidget* owner, config::TAccountList& accounts, config::TMainSettings& settings,
-                       desktop::MessageBoxes& messageBoxes, platform::RegistryOpener registryOpener)>;
+                       desktop::MessageBoxes& messageBoxes, platform::RegistryOpener registryOpener,
+                       platform::Keyring* keyring)>;
 
 struct MainFormServices {
   // The shared POP3 session's connection.
@@ -46,6 +48,8 @@ struct MainFormServices {
   std::function<std::chrono::steady_clock::time_point()> Now;
   // Opens the program's settings key.
   platform::RegistryOpener RegistryOpener;
+  // Where account passwords are kept; null keeps them scrambled in the settings file.
+  std::shared_ptr<platform::Keyring> Keyring;
   SoundPlayer::AudioOutputProbe HasAudioOutput;
   AttachmentServices Attachments;
   ConfigDialogOpener OpenConfigDialog;
@@ -55,7 +59,7 @@ struct MainFormServices {
 };
 
 // The desktop's own: POSIX sockets, Qt's MIME database and message boxes,
-// the INI settings store, the seen ids under the user's state folder, the
+// the INI settings store, the desktop's keyring, the seen ids under the user's state folder, the
 // kept messages under the user's cache folder, the sound device, the tray.
 MainFormServices DesktopServices();
 

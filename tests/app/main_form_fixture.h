@@ -181,6 +181,7 @@ class MainFormTest : public ::testing::Test {
     services.RegistryOpener = [this, folder](const std::string&) {
       return std::make_unique<CountingSettingsStore>(folder, kKeyPath, SettingsFileReplacements);
     };
+    services.Keyring = Keyring;
     services.HasAudioOutput = [this] {
       ++SoundRequests;
       return false;
@@ -189,7 +190,7 @@ class MainFormTest : public ::testing::Test {
     services.Attachments.OpenWithDesktop = [](const std::filesystem::path&) { return false; };
     services.Attachments.TempFolder = [folder] { return std::filesystem::path(folder); };
     services.OpenConfigDialog = [this](QWidget*, config::TAccountList& accounts, config::TMainSettings& settings,
-                                       desktop::MessageBoxes&, platform::RegistryOpener) {
+                                       desktop::MessageBoxes&, platform::RegistryOpener, platform::Keyring*) {
       ++ConfigDialogsOpened;
       return ConfigDialog && ConfigDialog(accounts, settings);
     };
@@ -227,6 +228,8 @@ class MainFormTest : public ::testing::Test {
   // The clock the servers' login delays are counted by; a test moves it on.
   std::chrono::steady_clock::time_point Now{std::chrono::hours(1)};
   int ConfigDialogsOpened = 0;
+  // Where the window keeps passwords; none: in the settings file.
+  std::shared_ptr<platform::Keyring> Keyring;
   // What the user does in the configuration dialog; true for OK. None: Cancel.
   std::function<bool(config::TAccountList& accounts, config::TMainSettings& settings)> ConfigDialog;
 

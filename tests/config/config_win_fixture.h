@@ -30,9 +30,10 @@ class ConfigWinFixture : public ::testing::Test {
  protected:
   // Created and shown, as the opener does it (not modally, so the test goes on).
   std::unique_ptr<config::TConfigWin> Open(config::TAccountList& accounts,
-                                           std::unique_ptr<platform::TcpClient> connection = nullptr) {
+                                           std::unique_ptr<platform::TcpClient> connection = nullptr,
+                                           platform::Keyring* keyring = nullptr) {
     auto win = std::make_unique<config::TConfigWin>(accounts, boxes_, nullptr, platform::IniRegistryOpener(base_),
-                                                    std::move(connection));
+                                                    std::move(connection), keyring);
     win->FormPlacementReg1().IniFileName = kConfigKey;
     win->show();
     return win;

@@ -113,7 +113,10 @@ TEST_F(ConfigWin, ShowsItsControlsWithTheirTexts) {
                                                       QStringLiteral("Пароль:"), QStringLiteral("Защита:"),
                                                       QStringLiteral("Порт:"), QStringLiteral("Вход:"),
                                                       QStringLiteral("Команда пароля:"), QStringLiteral("Настройки для:"),
-                                                      QString(), QStringLiteral("Время:")));
+                                                      QString(), QStringLiteral("Время:"),
+                                                      QStringLiteral("Пароли хранятся в файле настроек: "
+                                                                     "связка ключей недоступна")));
+  EXPECT_TRUE(win->PasswordsNote()->isVisible()) << "without a keyring the passwords stay in the file";
   QStringList securities;
   for (int index = 0; index < win->Security()->count(); ++index) securities << win->Security()->itemText(index);
   EXPECT_EQ(securities, (QStringList{QStringLiteral("нет"), QStringLiteral("SSL/TLS"), QStringLiteral("STLS")}));

@@ -167,6 +167,7 @@ TEST_F(SettingsTest, ReadingAndWritingFollowTheirFixedOrder) {
                            "write Servers/Host0=pop.a.ru",
                            "write Servers/UserId0=" + config::ScrambleText("a"),
                            "write Servers/Passwd0=",
+                           "delete Servers/PasswdInKeyring0",
                            "write Servers/Checked0=0",
                            "write Servers/Security0=0",
                            "write Servers/Port0=110",
