@@ -56,6 +56,8 @@ std::optional<CheckOptions> ParseCheckOptions(int argc, char** argv) {
     } else if (arg == "--password-command") {
       options.passwordCommand = argv[++i];
       if (options.passwordCommand.empty()) return std::nullopt;
+    } else if (arg == "--keyring") {
+      options.keyring = true;
     } else if (arg.starts_with("-")) {
       return std::nullopt;
     } else {

@@ -1,6 +1,6 @@
 // Command line of tessaro-check:
 // [--port N] [--timeout SECONDS] [--security none|tls|starttls]
-// [--auth user|apop|plain|xoauth2|oauthbearer] [--password-command CMD] HOST USER.
+// [--auth user|apop|plain|xoauth2|oauthbearer] [--password-command CMD] [--keyring] HOST USER.
 #pragma once
 
 #include <optional>
@@ -19,6 +19,8 @@ struct CheckOptions {
   platform::Security security = platform::Security::None;
   mail::LoginMethod login = mail::LoginMethod::kUserPass;
   std::string passwordCommand;  // when set, no password is read
+  // Without TESSARO_PASSWORD, the password is Tessaro's keyring entry for USER@HOST:PORT, not standard input.
+  bool keyring = false;
 };
 
 // Nothing when the arguments are not a valid command line.

@@ -1,12 +1,15 @@
 // tessaro-check: one check pass over one mailbox, printed as JSON Lines.
-// The password comes from TESSARO_PASSWORD or, when that is unset, from the
-// first line of standard input; it is never printed. On a server that does
-// not answer LAST, "new" counts the unique ids the previous complete pass did
-// not see, from the same record the application keeps.
+// The password comes from TESSARO_PASSWORD or, when that is unset, from
+// Tessaro's keyring entry (with --keyring) or the first line of standard
+// input; it is never printed. On a server that does not answer LAST, "new"
+// counts the unique ids the previous complete pass did not see, from the same
+// record the application keeps.
+#include <QCoreApplication>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +19,7 @@
 #include "platform/core_dumps.h"
 #include "platform/freed_memory.h"
 #include "platform/posix_tcp_client.h"
+#include "platform/qt_keyring.h"
 #include "platform/qt_mime_database.h"
 #include "platform/seen_ids_store.h"
 #include "tools/check_options.h"
@@ -23,20 +27,48 @@
 
 namespace {
 
-enum ExitStatus { kOk = 0, kConnectFailed = 2, kLoginFailed = 3, kPassFailed = 4, kUsage = 64 };
+enum ExitStatus { kOk = 0, kConnectFailed = 2, kLoginFailed = 3, kPassFailed = 4, kNoPassword = 5, kUsage = 64 };
 
 constexpr const char* kUsageText =
     "usage: tessaro-check [--port N] [--timeout SECONDS] [--security none|tls|starttls]\n"
-    "                     [--auth user|apop|plain|xoauth2|oauthbearer] [--password-command CMD] HOST USER\n"
+    "                     [--auth user|apop|plain|xoauth2|oauthbearer] [--password-command CMD] [--keyring]\n"
+    "                     HOST USER\n"
     "The password (for OAuth 2.0 the access token) is the first line CMD prints, else TESSARO_PASSWORD,\n"
-    "else the first line of standard input.\n";
+    "else with --keyring Tessaro's keyring entry USER@HOST:PORT, else the first line of standard input.\n";
 
-std::string ReadPassword() {
-  if (const char* fromEnvironment = std::getenv("TESSARO_PASSWORD")) return fromEnvironment;
+// The entry Tessaro's settings write; the keyring's jobs need an event loop of Qt's.
+std::optional<std::string> ReadKeyringPassword(int argc, char** argv, const tools::CheckOptions& options) {
+  const QCoreApplication application(argc, argv);
+  const std::string key = platform::KeyringKey(options.user, options.host, std::stoi(options.port));
+  const platform::KeyringRead read = platform::QtKeyring().Read(key);
+  switch (read.outcome) {
+    case platform::KeyringRead::Outcome::kPassword:
+      return read.password;
+    case platform::KeyringRead::Outcome::kNoEntry:
+      std::cerr << "в связке ключей нет пароля " << key << '\n';
+      break;
+    case platform::KeyringRead::Outcome::kLocked:
+      std::cerr << "связка ключей заблокирована: откройте её, чтобы прочитать пароль " << key << '\n';
+      break;
+    case platform::KeyringRead::Outcome::kUnavailable:
+      std::cerr << read.error << '\n';
+      break;
+  }
+  return std::nullopt;
+}
+
+std::string ReadLine() {
   std::string line;
   std::getline(std::cin, line);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
+}
+
+// Nothing when the keyring was asked and gave no password; the reason is printed.
+std::optional<std::string> ReadPassword(int argc, char** argv, const tools::CheckOptions& options) {
+  if (const char* fromEnvironment = std::getenv("TESSARO_PASSWORD")) return fromEnvironment;
+  if (options.keyring) return ReadKeyringPassword(argc, argv, options);
+  return ReadLine();
 }
 
 // Reports a failure the way the application's status line would.
@@ -124,7 +156,11 @@ int main(int argc, char** argv) {
   session.Method = options->login;
   session.UserId = text::Utf8ToCp1251(options->user);
   session.PasswordCommand = options->passwordCommand;
-  if (session.PasswordCommand.empty()) session.Passwd = text::Utf8ToCp1251(ReadPassword());
+  if (session.PasswordCommand.empty()) {
+    const std::optional<std::string> password = ReadPassword(argc, argv, *options);
+    if (!password) return kNoPassword;
+    session.Passwd = text::Utf8ToCp1251(*password);
+  }
   session.ReplyTimeoutMs = options->timeoutSeconds * 1000;
   try {
     platform::FileSeenIdsStore seenIds(platform::FileSeenIdsStore::DefaultFolder());
