@@ -192,7 +192,8 @@ main() {
   for _ in {1..300}; do alive "$tessaro" || break; sleep 0.1; done
   alive "$tessaro" && fail "tessaro still runs 30 s after the session's end"
   wait "$tessaro" || fail "tessaro ended with status $?"
-  grep -q '^ShowNotify=1$' "$settings" && grep -q '^Count=1$' "$settings" || fail "settings not saved:$(cat "$settings")"
+  grep -q '^ShowNotify=1$' "$settings" && grep -q '^Count=1$' "$settings" ||
+    fail "settings not saved:$(cat "$settings")"
   echo "PASS: Wayland, screenshots in $screenshots"
 }
 
