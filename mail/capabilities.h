@@ -4,7 +4,6 @@
 #pragma once
 
 #include <chrono>
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>

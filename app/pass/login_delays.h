@@ -19,8 +19,7 @@ class LoginDelays {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // `now` may be empty: the steady clock.
-  explicit LoginDelays(std::function<Clock::time_point()> now) : now_(now ? std::move(now) : Clock::now) {}
+  explicit LoginDelays(std::function<Clock::time_point()> now) : now_(std::move(now)) {}
 
   void LoggedIn(const config::TServer& account);
   void Learned(const config::TServer& account, std::chrono::seconds delay);

@@ -8,6 +8,7 @@
 #include "app/pass/login_delays.h"
 #include "app/pass/pass_display.h"
 #include "config/server.h"
+#include "desktop/qt_text.h"
 #include "mail/pass_observer.h"
 
 namespace app {
@@ -28,9 +29,10 @@ class LoginReport : public mail::PassObserver {
   const config::TServer& account_;
 
  private:
+  QString Host() const { return desktop::ToQString(account_.Host); }
+  QString User() const { return desktop::ToQString(account_.UserId); }
+
   LoginDelays& delays_;
-  QString host_;
-  QString user_;
 };
 
 }  // namespace app

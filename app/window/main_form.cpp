@@ -41,6 +41,12 @@ constexpr int kCheckInterval = 600000;    // ten minutes, until the settings say
 constexpr int kCleanUpInterval = 600000;  // viewed files are tried for deletion this often
 constexpr int kWakePassDelay = 5000;  // a network that comes back with the resume has settled by then
 
+// The login delays and the wake check count time by one clock.
+MainFormServices WithClock(MainFormServices services) {
+  if (!services.Now) services.Now = std::chrono::steady_clock::now;
+  return services;
+}
+
 // A colour as the settings store it: 0x00BBGGRR.
 int StoredColor(const QColor& color) { return color.red() | color.green() << 8 | color.blue() << 16; }
 
@@ -48,7 +54,7 @@ int StoredColor(const QColor& color) { return color.red() | color.green() << 8 |
 
 TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     : QWidget(parent),
-      services_(std::move(services)),
+      services_(WithClock(std::move(services))),
       kelPOP2_(std::move(services_.TcpClient),
                platform::ThrottledEventPump([] { QCoreApplication::processEvents(); }),
                services_.MimeDatabase.get()),

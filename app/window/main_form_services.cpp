@@ -17,7 +17,6 @@ MainFormServices DesktopServices() {
   services.MimeDatabase = std::make_unique<platform::QtMimeDatabase>();
   services.MessageBoxes = std::make_shared<desktop::QtMessageBoxes>();
   services.Sleep = [](std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); };
-  services.Now = std::chrono::steady_clock::now;
   services.RegistryOpener = platform::IniRegistryOpener();
   services.Keyring = std::make_shared<platform::QtKeyring>();
   services.SeenIds = std::make_shared<platform::FileSeenIdsStore>(platform::FileSeenIdsStore::DefaultFolder());

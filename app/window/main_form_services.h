@@ -44,7 +44,7 @@ struct MainFormServices {
   std::shared_ptr<desktop::MessageBoxes> MessageBoxes;
   // Blocks the thread without serving events.
   std::function<void(std::chrono::milliseconds)> Sleep;
-  // The monotonic clock the servers' login delays are counted by; none: the steady clock.
+  // The monotonic clock of the servers' login delays and the wake check; none: the steady clock.
   std::function<std::chrono::steady_clock::time_point()> Now;
   // Opens the program's settings key.
   platform::RegistryOpener RegistryOpener;

@@ -3,19 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <csignal>
 #include <string>
 
 #include "tests/support/qt_environment.h"
+#include "tests/support/serve_events.h"
 
 namespace {
-
-int ServeUntil(const int& count, int wanted) {
-  const QDeadlineTimer deadline(5000);
-  while (count < wanted && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  return count;
-}
 
 class SignalCase : public ::testing::TestWithParam<int> {};
 
@@ -24,7 +18,8 @@ TEST_P(SignalCase, ReachesTheEventLoopOnce) {
   int ends = 0;
   signals_.OnSessionEnd = [&ends] { ++ends; };
   std::raise(GetParam());
-  EXPECT_EQ(ServeUntil(ends, 1), 1);
+  testsupport::ServeEventsUntil([&ends] { return ends >= 1; }, 5000);
+  EXPECT_EQ(ends, 1);
   // Nothing more arrives for the one signal.
   QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
   EXPECT_EQ(ends, 1);
