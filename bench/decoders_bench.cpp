@@ -43,12 +43,6 @@ std::string Koi8Text(std::size_t size) {
   return text;
 }
 
-std::size_t SizeOf(const mail::Lines& lines) {
-  std::size_t size = 0;
-  for (const std::string& line : lines) size += line.size();
-  return size;
-}
-
 const mail::Lines& Base64Lines() {
   static const mail::Lines lines = testsupport::CutEvery(testsupport::EncodeBase64(RandomBytes(kInputBytes / 4 * 3)), 76);
   return lines;
@@ -75,7 +69,7 @@ void DecodeFile(benchmark::State& state, const mail::Lines& input, void (mail::T
     (session.*decode)(item);
     benchmark::DoNotOptimize(item.Data);
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * SizeOf(input)));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.ByteSize()));
 }
 
 void BM_DecodeBase64File(benchmark::State& state) { DecodeFile(state, Base64Lines(), &mail::TKelPOP::DecodeBase64File); }
@@ -102,7 +96,7 @@ void BM_DecodeBase64Lines(benchmark::State& state) {
     mail::DecodeBase64Lines(lines, pump);
     benchmark::DoNotOptimize(lines);
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * SizeOf(input)));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.ByteSize()));
 }
 
 void BM_ConvertLinesCharset(benchmark::State& state) {
@@ -114,7 +108,7 @@ void BM_ConvertLinesCharset(benchmark::State& state) {
     mail::ConvertLinesCharset(lines, "");  // no name: the guess, then the table
     benchmark::DoNotOptimize(lines);
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * SizeOf(input)));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.ByteSize()));
 }
 
 void BM_DetectCyrillicCharset(benchmark::State& state) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <deque>
-#include <iterator>
+#include <utility>
 
 #include "mail/charsets.h"
 #include "mail/file_decoders.h"
@@ -31,7 +31,7 @@ bool IsFileEncoding(const std::string& encoding) {
 
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
-bool IsBlankLine(const std::string& line) { return Trim(line).empty(); }
+bool IsBlankLine(std::string_view line) { return Trim(line).empty(); }
 
 // The delimiter itself, or followed only by blanks and tabs.
 bool IsDelimiterLine(std::string_view line, std::string_view delimiter) {
@@ -40,12 +40,11 @@ bool IsDelimiterLine(std::string_view line, std::string_view delimiter) {
   return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-bool IsEndLine(const std::string& line) { return UpperAscii(Trim(line)) == "END"; }
+bool IsEndLine(std::string_view line) { return UpperAscii(Trim(line)) == "END"; }
 
 // Lines up to, not including, the first empty one: a part's own header lines.
 std::size_t HeaderEnd(const Lines& lines) {
-  return static_cast<std::size_t>(std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.empty(); }) -
-                                  lines.begin());
+  return std::find_if(lines.begin(), lines.end(), [](std::string_view l) { return l.empty(); }).Index();
 }
 
 // A quoted name loses its first and its last character.
@@ -57,10 +56,10 @@ std::string Unquote(std::string name) {
 // Lines joined with line breaks and cut again, so decoded breaks become lines.
 // Lines that hold no break would come back as they are, so they stay.
 Lines Recut(Lines lines) {
-  const auto holdsBreak = [](const std::string& line) { return line.find_first_of("\r\n") != std::string::npos; };
+  const auto holdsBreak = [](std::string_view line) { return line.find_first_of("\r\n") != std::string_view::npos; };
   if (std::none_of(lines.begin(), lines.end(), holdsBreak)) return lines;
   const std::string joined = JoinLines(lines);
-  Lines().swap(lines);  // the joined text holds it all now
+  lines = Lines();  // the joined text holds it all now
   return CutLines(joined);
 }
 
@@ -180,31 +179,34 @@ void BodyParser::RenderHtmlPartIfNoText() {
 }
 
 // Each "begin" ... "end" block leaves the body and becomes a decoded file; a
-// block without its "end" line is dropped with the rest of the body. One walk
-// over the body: the lines that stay move up once, each search goes on from
-// where the last block ended.
+// block without its "end" line is dropped with the rest of the body. Each
+// search goes on from where the last block ended, and the blocks leave the
+// body together in one walk at the end.
 void BodyParser::ExtractUuencodedFiles(Lines& body) {
-  std::size_t kept = 0;  // body[0, kept) stays
-  std::size_t next = 0;  // the first line not looked at yet
+  std::vector<std::pair<std::size_t, std::size_t>> blocks;  // [first, end) of each block's lines
+  std::size_t keptEnd = body.size();
+  std::size_t next = 0;
   std::size_t begin = 0;
   std::string fileName;
-  const auto keepUpTo = [&](std::size_t end) {
-    for (; next < end; ++next, ++kept)
-      if (kept != next) body[kept] = std::move(body[next]);
-  };
   while (FindUUBeginFrom(body, next, begin, fileName)) {
-    keepUpTo(begin);
     Lines encoded;
-    for (; next < body.size() && !IsEndLine(body[next]); ++next)
-      if (!body[next].empty()) encoded.push_back(std::move(body[next]));
-    if (next == body.size()) break;
-    ++next;  // the "end" line
+    for (next = begin; next < body.size() && !IsEndLine(body[next]); ++next)
+      if (!body[next].empty()) encoded.push_back(body[next]);
+    if (next == body.size()) {
+      keptEnd = begin;
+      break;
+    }
+    blocks.emplace_back(begin, ++next);  // the "end" line goes too
     TAttachedFile& item = message_.AttachedFiles.Add(DecodeHeaderText(fileName, message_.Charset));
     item.EncodedLines = std::move(encoded);
     DecodeUUFile(context_, item);
   }
-  keepUpTo(body.size());  // nothing after a block without its end
-  body.resize(kept);
+  std::size_t block = 0;
+  body.Compact([&](std::size_t index, std::string_view line) -> std::optional<std::string_view> {
+    while (block < blocks.size() && index >= blocks[block].second) ++block;
+    if (index >= keptEnd || (block < blocks.size() && index >= blocks[block].first)) return std::nullopt;
+    return line;
+  });
 }
 
 void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::string& encoding) {
@@ -212,9 +214,9 @@ void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::st
   // named; the parameter proper only where that finds nothing.
   std::string name;
   if (const auto at = FindHeaderLine("CONTENT-DISPOSITION:", headers)) {
-    const std::string& line = headers[*at];
+    const std::string_view line = headers[*at];
     if (const auto key = UpperAscii(line).find("FILENAME="); key != std::string::npos)
-      name = Unquote(std::string(Trim(std::string_view(line).substr(key + 9))));
+      name = Unquote(std::string(Trim(line.substr(key + 9))));
   }
   if (!name.empty()) name = DecodeHeaderText(name, message_.Charset);
   else if (auto filename = FindParameter(UnfoldedField("CONTENT-DISPOSITION:", headers), "FILENAME"))
@@ -222,8 +224,7 @@ void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::st
   if (name.empty()) name = NextUnnamedName(message_.ContentType);
   TAttachedFile& item = message_.AttachedFiles.Add(name);
   if (!IsFileEncoding(encoding)) return Store(item, body);
-  const auto firstText = std::find_if_not(body.begin(), body.end(), IsBlankLine);
-  body.erase(body.begin(), firstText);
+  body.Keep(std::find_if_not(body.begin(), body.end(), IsBlankLine).Index(), body.size());
   Decode(item, std::move(body), encoding);
 }
 
@@ -243,7 +244,7 @@ void BodyParser::ParseMultipart(const PartType& top, Lines& body) {
 
 void BodyParser::ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue) {
   Lines& part = queued.lines;
-  const HeaderLines partHeaders(part.data(), HeaderEnd(part));
+  const HeaderLines partHeaders(part, HeaderEnd(part));
   const PartType type = ReadPartType(partHeaders);
   if (type.boundary) {
     // A nested multipart: its parts are walked in its place. One too deep, or
@@ -287,11 +288,11 @@ std::string BodyParser::PartFileName(HeaderLines partHeaders, const std::string&
 
 void BodyParser::AddTextPart(Lines& part, const PartType& type) {
   const std::size_t headerEnd = HeaderEnd(part);
-  part.erase(part.begin(), part.begin() + static_cast<std::ptrdiff_t>(std::min(headerEnd + 1, part.size())));
+  part.Keep(std::min(headerEnd + 1, part.size()), part.size());
   if (type.encoding == "BASE64") DecodeBase64Lines(part, context_.EventPump());
   else if (type.encoding == "QUOTED-PRINTABLE") DecodeQPLines(part, context_.EventPump());
   ConvertLinesCharset(part, CharsetOr(type.charset));
-  message_.Text.insert(message_.Text.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+  message_.Text.Append(part);
 }
 
 void BodyParser::AddFilePart(Lines& part, const PartType& type, std::string name) {
@@ -304,7 +305,7 @@ void BodyParser::AddFilePart(Lines& part, const PartType& type, std::string name
     ++cut;
     if (IsFileEncoding(type.encoding)) cut = std::find_if_not(cut, part.end(), IsBlankLine);
   }
-  part.erase(part.begin(), cut);
+  part.Keep(cut.Index(), part.size());
   if (IsFileEncoding(type.encoding)) return Decode(item, std::move(part), type.encoding);
   // An empty last line is the line break before the next delimiter, not content;
   // a sender that put none before it leaves real content there.
@@ -351,16 +352,14 @@ std::optional<std::vector<Lines>> SplitAtBoundary(const std::string& boundary, L
   starts.push_back(end + 1);
 
   std::vector<Lines> parts(starts.size() - 1);
-  const auto at = [&](std::size_t index) { return lines.begin() + static_cast<std::ptrdiff_t>(index); };
-  // The largest part keeps the array of `lines` itself, so a large attachment's
-  // lines are never held in two arrays at once.
+  // The largest part keeps the buffer of `lines` itself, so a large attachment's
+  // lines are never held twice.
   std::size_t largest = 0;
   for (std::size_t i = 1; i < parts.size(); ++i)
     if (starts[i + 1] - starts[i] > starts[largest + 1] - starts[largest]) largest = i;
   for (std::size_t i = 0; i < parts.size(); ++i)
-    if (i != largest) parts[i].assign(std::make_move_iterator(at(starts[i])), std::make_move_iterator(at(starts[i + 1] - 1)));
-  lines.erase(at(starts[largest + 1] - 1), lines.end());
-  lines.erase(lines.begin(), at(starts[largest]));
+    if (i != largest) parts[i] = lines.Slice(starts[i], starts[i + 1] - 1);
+  lines.Keep(starts[largest], starts[largest + 1] - 1);
   parts[largest] = std::move(lines);
   return parts;
 }

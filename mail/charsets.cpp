@@ -1,6 +1,7 @@
 #include "mail/charsets.h"
 
 #include <algorithm>
+#include <span>
 
 #include "mail/foreign_charset.h"
 #include "mail/header_fields.h"
@@ -178,12 +179,12 @@ const ConversionTable* NamedTable(NamedConversion conversion) {
   }
 }
 
-void ConvertInPlace(std::string& text, const ConversionTable& table) {
+void ConvertInPlace(std::span<char> text, const ConversionTable& table) {
   for (char& c : text) c = static_cast<char>(table[static_cast<unsigned char>(c)]);
 }
 
-bool HasLineBreak(const std::string& line) {
-  return line.find('\r') != std::string::npos || line.find('\n') != std::string::npos;
+bool HasLineBreak(std::string_view line) {
+  return line.find_first_of("\r\n") != std::string_view::npos;
 }
 
 // The body's text is cut into lines again after conversion, so a line that
@@ -191,25 +192,22 @@ bool HasLineBreak(const std::string& line) {
 void CutInnerLineBreaks(Lines& lines) {
   if (std::none_of(lines.begin(), lines.end(), HasLineBreak)) return;
   Lines cut;
-  cut.reserve(lines.size());
-  for (std::string& line : lines) {
-    if (!HasLineBreak(line)) {
-      cut.push_back(std::move(line));
-      continue;
-    }
-    for (std::string& piece : CutLines(line + "\r\n")) cut.push_back(std::move(piece));
+  cut.reserve(lines.size(), lines.ByteSize());
+  for (const std::string_view line : lines) {
+    if (HasLineBreak(line)) cut.Append(CutLines(std::string(line) + "\r\n"));
+    else cut.push_back(line);
   }
   lines = std::move(cut);
 }
 
-bool IsAscii(const std::string& line) {
+bool IsAscii(std::string_view line) {
   return std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // Every line well-formed UTF-8 and at least one beyond ASCII.
 bool AreMultibyteUtf8(const Lines& lines) {
   bool multibyte = false;
-  for (const std::string& line : lines) {
+  for (const std::string_view line : lines) {
     if (IsAscii(line)) continue;
     if (!text::IsMultibyteUtf8(line)) return false;
     multibyte = true;
@@ -276,18 +274,20 @@ void ConvertLinesCharset(Lines& lines, std::string_view charset) {
   }
   if (conversion == NamedConversion::kGuess && AreMultibyteUtf8(lines)) conversion = NamedConversion::kUtf8;
   if (conversion == NamedConversion::kUtf8) {
-    for (std::string& line : lines) line = text::Utf8ToCp1251(line);
+    Lines converted;
+    converted.reserve(lines.size(), lines.ByteSize());
+    for (const std::string_view line : lines) converted.push_back(text::Utf8ToCp1251(line));
+    lines = std::move(converted);
     CutInnerLineBreaks(lines);
     return;
   }
   const ConversionTable* table = NamedTable(conversion);
   if (conversion == NamedConversion::kGuess) {
     ByteCounts counts;
-    for (const std::string& line : lines) counts.Add(line);
+    for (const std::string_view line : lines) counts.Add(line);
     table = TableOf(Guess(counts));
   }
-  if (table)
-    for (std::string& line : lines) ConvertInPlace(line, *table);
+  if (table) ConvertInPlace(lines.MutableBytes(), *table);
   CutInnerLineBreaks(lines);
 }
 

@@ -72,12 +72,6 @@ class DecodedBytes {
   std::size_t size_ = 0;
 };
 
-std::size_t TotalSize(const Lines& lines) {
-  std::size_t total = 0;
-  for (const std::string& line : lines) total += line.size();
-  return total;
-}
-
 // The frame every file decode runs in. Whatever happens while decoding, the
 // file ends up with the bytes written so far and without its encoded lines, and
 // the closing reports are made before an error goes on to the caller.
@@ -105,7 +99,7 @@ void RunFileDecode(ParseContext& context, TAttachedFile& item, std::size_t (*cap
 }
 
 // One quad runs across all lines; an incomplete last one adds up to two bytes.
-std::size_t Base64Capacity(const Lines& lines) { return TotalSize(lines) / 4 * 3 + 2; }
+std::size_t Base64Capacity(const Lines& lines) { return lines.ByteSize() / 4 * 3 + 2; }
 
 void DecodeBase64Body(const Lines& lines, DecodeProgress& progress, DecodedBytes& out) {
   decoder_steps::Base64Quad quad;
@@ -116,7 +110,7 @@ void DecodeBase64Body(const Lines& lines, DecodeProgress& progress, DecodedBytes
   out.AdvanceTo(quad.Finish(out.End()));
 }
 
-std::size_t QPCapacity(const Lines& lines) { return TotalSize(lines) + 2 * lines.size(); }
+std::size_t QPCapacity(const Lines& lines) { return lines.ByteSize() + 2 * lines.size(); }
 
 void DecodeQPBody(const Lines& lines, DecodeProgress& progress, DecodedBytes& out) {
   for (std::size_t index = 0; index < lines.size(); ++index) {

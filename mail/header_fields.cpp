@@ -39,7 +39,7 @@ std::string_view Copy(std::string_view text, std::size_t start, std::size_t coun
   return text.substr(start - 1, count);
 }
 
-bool IsContinuation(const std::string& line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
+bool IsContinuation(std::string_view line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
 
 // The matched line's value followed by its continuation lines, joined as the rule says.
 std::string ReadValue(HeaderLines lines, std::size_t at, std::size_t start, std::size_t limit, bool trimmed,
@@ -71,8 +71,8 @@ std::string UpperAscii(std::string_view text) {
 
 std::optional<std::size_t> FindHeaderLine(std::string_view key, HeaderLines lines) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string& line = lines[i];
-    if (line.size() >= key.size() && UpperAscii(std::string_view(line).substr(0, key.size())) == key) return i;
+    const std::string_view line = lines[i];
+    if (line.size() >= key.size() && UpperAscii(line.substr(0, key.size())) == key) return i;
   }
   return std::nullopt;
 }

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -15,7 +14,7 @@ namespace mail {
 
 class TKelMsg;
 
-using HeaderLines = std::span<const std::string>;
+using HeaderLines = LinesView;
 
 // Changes only the ASCII letters a to z.
 std::string UpperAscii(std::string_view text);

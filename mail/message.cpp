@@ -13,7 +13,7 @@ void CheckIndex(std::size_t index, std::size_t count) {
 }  // namespace
 
 void TKelMsg::LetContentGo(StoredAt where) {
-  Lines().swap(Text);
+  Text = Lines();
   for (std::size_t index = 0; index < AttachedFiles.Count(); ++index) {
     TAttachedFile& file = AttachedFiles.Items(index);
     file.Data.reset();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
+#include <optional>
 
 namespace mail {
 
@@ -27,7 +27,7 @@ std::size_t CountLineFeeds(std::string_view text) {
 Lines CutLines(std::string_view text, const platform::EventPump& pump) {
   Lines lines;
   // Sized once: a lone CR is rare enough to cost at most a regrowth.
-  lines.reserve(CountLineFeeds(text) + 1);
+  lines.reserve(CountLineFeeds(text) + 1, text.size());
   const char* at = text.data();
   const char* const end = at + text.size();
   const char* newline = nullptr;  // the next LF at or after `at`, kept so no byte is scanned twice for it
@@ -38,7 +38,7 @@ Lines CutLines(std::string_view text, const platform::EventPump& pump) {
     }
     const auto* cr = static_cast<const char*>(std::memchr(at, '\r', static_cast<std::size_t>(newline - at)));
     const char* stop = cr != nullptr ? cr : newline;
-    lines.emplace_back(at, stop);
+    lines.push_back(std::string_view(at, static_cast<std::size_t>(stop - at)));
     if (pump && lines.size() % kLinesBetweenPumps == 0) pump();
     if (stop == end) break;
     at = stop + (cr != nullptr && cr + 1 == newline ? 2 : 1);
@@ -47,11 +47,9 @@ Lines CutLines(std::string_view text, const platform::EventPump& pump) {
 }
 
 std::string JoinLines(const Lines& lines) {
-  std::size_t size = 0;
-  for (const std::string& line : lines) size += line.size() + 2;
   std::string joined;
-  joined.reserve(size);
-  for (const std::string& line : lines) (joined += line) += "\r\n";
+  joined.reserve(lines.ByteSize() + 2 * lines.size());
+  for (const std::string_view line : lines) (joined += line) += "\r\n";
   return joined;
 }
 
@@ -59,16 +57,26 @@ SplitMessage SplitRetrLines(Lines lines) {
   // The first line is the "+OK" status line, the last the terminating ".".
   if (lines.size() > 1) lines.pop_back();
   const std::size_t first = lines.empty() ? 0 : 1;
+  const auto empty = std::find_if(lines.begin() + first, lines.end(), [](std::string_view l) { return l.empty(); });
+  const std::size_t bodyStart = empty == lines.end() ? first : empty.Index() + 1;
 
+  // The smaller side is copied out, the larger keeps the lines' own buffer.
+  const std::size_t headerBytes = lines.BytesBefore(bodyStart);
   SplitMessage split;
-  const auto empty = std::find_if(lines.begin() + first, lines.end(), [](const std::string& l) { return l.empty(); });
-  const auto bodyStart = empty == lines.end() ? lines.begin() + first : empty + 1;
-  split.headers.assign(std::make_move_iterator(lines.begin() + first), std::make_move_iterator(bodyStart));
-  lines.erase(lines.begin(), bodyStart);
-  split.body = std::move(lines);
+  if (headerBytes > lines.ByteSize() - headerBytes) {
+    split.body = lines.Slice(bodyStart, lines.size());
+    lines.Keep(first, bodyStart);
+    split.headers = std::move(lines);
+  } else {
+    split.headers = lines.Slice(first, bodyStart);
+    lines.Keep(bodyStart, lines.size());
+    split.body = std::move(lines);
+  }
   // RFC 1939 byte-stuffing: a leading "." was doubled by the server.
-  for (std::string& line : split.body)
-    if (line.size() > 1 && line[0] == '.') line.erase(0, 1);
+  split.body.Compact([](std::size_t, std::string_view line) {
+    if (line.size() > 1 && line[0] == '.') line.remove_prefix(1);
+    return std::optional(line);
+  });
   return split;
 }
 

@@ -14,7 +14,7 @@ class ListingWriter {
   void Number(std::uint64_t value) { Field(std::to_string(value)); }
   void List(const Lines& lines) {
     Number(lines.size());
-    for (const std::string& line : lines) Field(line);
+    for (const std::string_view line : lines) Field(line);
   }
   std::string Take() { return std::move(text_); }
 
@@ -60,8 +60,8 @@ class ListingReader {
     return ok_ ? static_cast<std::size_t>(count) : 0;
   }
   Lines List() {
-    Lines lines(Count());
-    for (std::string& line : lines) line = Field();
+    Lines lines;
+    for (std::size_t count = Count(), index = 0; index < count; ++index) lines.push_back(Field());
     return lines;
   }
   bool Ended() const { return ok_ && rest_.empty(); }

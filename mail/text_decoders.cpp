@@ -18,12 +18,6 @@ char* DecodeBase64Into(std::string_view text, char* out) {
   return quad.Finish(quad.Feed(text, out, [] {}));
 }
 
-std::size_t TotalSize(const Lines& lines, std::size_t extraPerLine) {
-  std::size_t total = 0;
-  for (const std::string& line : lines) total += line.size() + extraPerLine;
-  return total;
-}
-
 void Pump(const platform::EventPump& processEvents) {
   if (processEvents) processEvents();
 }
@@ -55,11 +49,11 @@ std::string DecodeBase64Text(std::string_view text) {
 void DecodeBase64Lines(Lines& lines, const platform::EventPump& processEvents) {
   OrOnFailure(
       [&] {
-        std::string decoded(TotalSize(lines, 0) / 4 * 3 + 3, '\0');
+        std::string decoded(lines.ByteSize() / 4 * 3 + 3, '\0');
         // One quad runs across all lines, as in an attached file.
         Base64Quad quad;
         char* end = decoded.data();
-        for (const std::string& line : lines) {
+        for (const std::string_view line : lines) {
           end = quad.Feed(line, end, [] {});
           Pump(processEvents);
         }
@@ -83,9 +77,9 @@ std::string DecodeQPText(std::string_view text) {
 void DecodeQPLines(Lines& lines, const platform::EventPump& processEvents) {
   OrOnFailure(
       [&] {
-        std::string decoded(TotalSize(lines, 2), '\0');
+        std::string decoded(lines.ByteSize() + 2 * lines.size(), '\0');
         char* end = decoded.data();
-        for (const std::string& line : lines) {
+        for (const std::string_view line : lines) {
           end = decoder_steps::DecodeQPLineInto(line, end);
           Pump(processEvents);
         }

@@ -9,7 +9,7 @@ namespace tools {
 
 namespace {
 
-std::string Utf8(const std::string& cp1251) { return text::Cp1251ToUtf8(cp1251); }
+std::string Utf8(std::string_view cp1251) { return text::Cp1251ToUtf8(cp1251); }
 
 nlohmann::json AttachmentJson(const mail::TAttachedFile& file) {
   return {{"name", Utf8(file.FileName)},
@@ -31,7 +31,7 @@ std::string Sha256Hex(const std::string& bytes) {
 nlohmann::json MessageJson(std::uint32_t number, std::int32_t size, const mail::TKelMsg& message,
                            const std::string& topHeaders) {
   nlohmann::json text = nlohmann::json::array();
-  for (const std::string& line : message.Text) text.push_back(Utf8(line));
+  for (const std::string_view line : message.Text) text.push_back(Utf8(line));
   nlohmann::json attachments = nlohmann::json::array();
   for (std::size_t i = 0; i < message.AttachedFiles.Count(); ++i)
     attachments.push_back(AttachmentJson(message.AttachedFiles.Items(i)));

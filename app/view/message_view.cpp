@@ -39,10 +39,8 @@ NoticeStatusBar* MakeHeaderRow(const QString& label, const char* name, QWidget* 
 }
 
 std::string JoinedWithCrLf(const mail::Lines& lines) {
-  std::size_t size = 0;
-  for (const std::string& line : lines) size += line.size() + 2;
   std::string text;
-  text.reserve(size);
+  text.reserve(lines.ByteSize() + 2 * lines.size());
   for (std::size_t index = 0; index < lines.size(); ++index) {
     if (index > 0) text += "\r\n";
     text += lines[index];

@@ -68,9 +68,9 @@ TEST(SplitMultipart, PartsKeepTheirLinesWhereverTheLargestStands) {
     Lines body = {"preamble"};
     for (const Lines& part : order) {
       body.push_back("--x");
-      body.insert(body.end(), part.begin(), part.end());
+      body.Append(part);
     }
-    body.insert(body.end(), {"--x--", "epilogue"});
+    body.Append({"--x--", "epilogue"});
     EXPECT_EQ(mail::SplitMultipart("bad", headers, body), order);
   }
 }
@@ -125,7 +125,7 @@ TEST_F(BodyWalk, AFileInNoTransferEncodingLosesOnlyAnEmptyLastLine) {
   };
   for (const Case& c : cases) {
     Lines body = {"--b", "Content-Type: application/octet-stream; name=\"a.txt\"", ""};
-    body.insert(body.end(), c.content.begin(), c.content.end());
+    body.Append(c.content);
     body.push_back("--b--");
     const auto message = Parse({"Content-Type: multipart/mixed; boundary=b", ""}, body);
     ASSERT_EQ(message.AttachedFiles.Count(), 1u) << c.name;
@@ -145,8 +145,8 @@ TEST_F(BodyWalk, NestedPartThatCannotBeSplitBecomesAFile) {
   };
   for (const Case& c : cases) {
     Lines body = {"--o", "", "the text", "--o"};
-    body.insert(body.end(), c.nested.begin(), c.nested.end());
-    body.insert(body.end(), {"--o", "Content-Type: text/plain; name=n.txt", "", "after", "--o--"});
+    body.Append(c.nested);
+    body.Append({"--o", "Content-Type: text/plain; name=n.txt", "", "after", "--o--"});
     const auto message = Parse({"Content-Type: multipart/mixed; boundary=o", ""}, body);
     EXPECT_THAT(message.Text, ElementsAre("the text")) << c.name;
     ASSERT_EQ(message.AttachedFiles.Count(), 2u) << c.name;

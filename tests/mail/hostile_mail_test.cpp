@@ -119,7 +119,7 @@ struct BrokenBody {
   bool raises;               // the format error, when the multipart body cannot be split
   std::size_t files;         // attached files
   std::string firstFile;     // the first file's data, when there is one
-  std::vector<std::string> text;
+  mail::Lines text;
 };
 
 void PrintTo(const BrokenBody& c, std::ostream* out) { *out << c.name; }

@@ -21,9 +21,9 @@ std::vector<std::string> ListedFields(const mail::TKelMsg& m) {
   std::vector<std::string> fields = {m.Charset, m.UserName, m.From,    m.MessageId, m.InReplyTo,  m.ReturnPath,
                                      m.ReplyTo, m.SendTo,   m.CC,      m.Date,      m.Subject,    m.ContentType,
                                      std::to_string(static_cast<int>(m.Priority))};
-  for (const std::string& line : m.ExtraHeaders) fields.push_back("extra " + line);
+  for (const std::string_view line : m.ExtraHeaders) fields.push_back("extra " + std::string(line));
   if (m.Headers)
-    for (const std::string& line : *m.Headers) fields.push_back("header " + line);
+    for (const std::string_view line : *m.Headers) fields.push_back("header " + std::string(line));
   for (std::size_t i = 0; i < m.AttachedFiles.Count(); ++i) {
     const mail::TAttachedFile& file = m.AttachedFiles.Items(i);
     fields.insert(fields.end(), {"file " + file.FullName, file.FileName, file.ContentType});

@@ -47,7 +47,7 @@ struct PassLog {
   void Add(std::uint32_t n, std::int32_t size, const mail::TKelMsg& message, const std::string& top) {
     lines.push_back(std::to_string(n) + " size " + std::to_string(size) + " from " + message.From +
                     " subject " + message.Subject);
-    for (const std::string& line : message.Text) lines.push_back("text " + line);
+    for (const std::string_view line : message.Text) lines.push_back("text " + std::string(line));
     for (std::size_t i = 0; i < message.AttachedFiles.Count(); ++i) {
       const mail::TAttachedFile& file = message.AttachedFiles.Items(i);
       lines.push_back("file " + file.FileName + " " + std::to_string(std::hash<std::string>{}(file.Data.value_or(""))));
@@ -316,7 +316,7 @@ std::vector<std::string> DovecotMessages() {
   std::string bytes(300 * 1024, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 2654435761u >> 13);
   std::string attachment;
-  for (const std::string& line : CutEvery(EncodeBase64(bytes), 76)) attachment += line + "\r\n";
+  for (const std::string_view line : CutEvery(EncodeBase64(bytes), 76)) (attachment += line) += "\r\n";
   std::vector<std::string> messages;
   for (int i = 1; i <= 12; ++i) {
     std::string text = "From: Sender " + std::to_string(i) + " <s@example.org>\r\nSubject: note " + std::to_string(i) +

@@ -187,10 +187,10 @@ TEST(Retrieve, UnparsableMessageRaisesAndKeepsTheSessionOpen) {
 // For the application: one bad message must not hide the others. Its raw
 // body spans many reads, so the text kept for the plain build is whole.
 TEST(Retrieve, UnparsableMessageCanBeKeptWithItsRawBody) {
-  std::vector<std::string> rawBody = {"--x"};
+  mail::Lines rawBody = {"--x"};
   for (int i = 0; i < 500; ++i) rawBody.push_back("raw line " + std::to_string(i));
   std::string broken = "+OK\r\nSubject: broken\r\nContent-Type: multipart/mixed\r\n\r\n";
-  for (const std::string& line : rawBody) broken += line + "\r\n";
+  for (const std::string_view line : rawBody) (broken += line) += "\r\n";
   FakePop3Server server(Script({Client("LIST 1\r\n"), Server("+OK 1 10\r\n"), Client("RETR 1\r\n"),
                                 Server(broken + ".\r\n"),
                                 Client("LIST 2\r\n"), Server("+OK 2 10\r\n"), Client("RETR 2\r\n"),

@@ -80,14 +80,14 @@ using Utf8Message = testsupport::BodyWalk;
 
 TEST_F(Utf8Message, TextPartAndFileNamesInUtf8) {
   Lines body = {"--b", "Content-Type: text/plain; charset=utf-8", "Content-Transfer-Encoding: base64", ""};
-  for (std::string& line : testsupport::CutEvery(testsupport::EncodeBase64(kMixed), 76)) body.push_back(line);
+  body.Append(testsupport::CutEvery(testsupport::EncodeBase64(kMixed), 76));
   const Lines tail = {"--b",
                       "Content-Type: application/octet-stream; name=\"=?UTF-8?B?0L7RgtGH0ZHRgiDkuJbnlYwudHh0?=\"",
                       "Content-Transfer-Encoding: base64",
                       "",
                       testsupport::EncodeBase64("data"),
                       "--b--"};
-  body.insert(body.end(), tail.begin(), tail.end());
+  body.Append(tail);
   const auto message = Parse({"Content-Type: multipart/mixed; boundary=b", ""}, body);
   EXPECT_THAT(message.Text, ElementsAre(kMixedCp1251));
   ASSERT_EQ(message.AttachedFiles.Count(), 1u);

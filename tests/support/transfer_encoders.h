@@ -29,7 +29,7 @@ inline std::string EncodeBase64(std::string_view bytes) {
 // The text cut into lines of `width` characters (the last may be shorter).
 inline mail::Lines CutEvery(std::string_view text, std::size_t width) {
   mail::Lines lines;
-  for (std::size_t i = 0; i < text.size(); i += width) lines.emplace_back(text.substr(i, width));
+  for (std::size_t i = 0; i < text.size(); i += width) lines.push_back(text.substr(i, width));
   return lines;
 }
 
@@ -38,17 +38,18 @@ inline mail::Lines CutEvery(std::string_view text, std::size_t width) {
 // they decode to exactly `bytes` with no line break added.
 inline mail::Lines EncodeQuotedPrintable(std::string_view bytes, std::size_t width = 76) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  mail::Lines lines(1);
+  mail::Lines lines;
+  std::string line;
   for (const char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
     std::string piece = byte > ' ' && byte < 127 && byte != '=' ? std::string(1, c) : std::string{'=', kHex[byte >> 4], kHex[byte & 15]};
-    if (!lines.back().empty() && lines.back().size() + piece.size() + 1 > width) {
-      lines.back() += '=';
-      lines.emplace_back();
+    if (!line.empty() && line.size() + piece.size() + 1 > width) {
+      lines.push_back(line + '=');
+      line.clear();
     }
-    lines.back() += piece;
+    line += piece;
   }
-  lines.back() += '=';
+  lines.push_back(line + '=');
   return lines;
 }
 
