@@ -1,7 +1,6 @@
 #include "mail/body_parser.h"
 
 #include <algorithm>
-#include <deque>
 #include <utility>
 
 #include "mail/charsets.h"
@@ -24,6 +23,15 @@ namespace {
 // the lines below it again, so thousands of levels would take quadratic time.
 // The deeper content is kept whole, as one unnamed file of its raw lines.
 constexpr int kMaxNesting = 100;
+// A message's files beyond this many would cost more than their bytes (each
+// is listed, named and typed): what follows is kept whole as one unnamed file.
+constexpr std::size_t kMaxFiles = 10000;
+
+// Lines [first, last) of a body.
+struct LineRange {
+  std::size_t first;
+  std::size_t last;
+};
 
 bool IsFileEncoding(const std::string& encoding) {
   return encoding == "BASE64" || encoding == "X-UUENCODE" || encoding == "QUOTED-PRINTABLE";
@@ -43,8 +51,31 @@ bool IsDelimiterLine(std::string_view line, std::string_view delimiter) {
 bool IsEndLine(std::string_view line) { return UpperAscii(Trim(line)) == "END"; }
 
 // Lines up to, not including, the first empty one: a part's own header lines.
-std::size_t HeaderEnd(const Lines& lines) {
-  return std::find_if(lines.begin(), lines.end(), [](std::string_view l) { return l.empty(); }).Index();
+std::size_t HeaderEnd(HeaderLines lines) {
+  std::size_t end = 0;
+  while (end < lines.size() && !lines[end].empty()) ++end;
+  return end;
+}
+
+LinesView ViewOf(const Lines& lines, LineRange range) { return {lines, range.first, range.last - range.first}; }
+
+// The bounds of each part of `range` between the delimiters of `boundary`;
+// nothing when no line holds its delimiter.
+std::optional<std::vector<LineRange>> FindParts(const std::string& boundary, const Lines& lines, LineRange range) {
+  const std::string delimiter = "--" + boundary;
+  const std::string closing = delimiter + "--";
+  const auto opening = FindLineContaining(delimiter, ViewOf(lines, range));
+  if (!opening) return std::nullopt;
+  std::vector<LineRange> parts;
+  std::size_t start = range.first + *opening + 1;
+  std::size_t end = start;
+  for (; end < range.last && !IsDelimiterLine(lines[end], closing); ++end) {
+    if (!IsDelimiterLine(lines[end], delimiter)) continue;
+    parts.push_back({start, end});
+    start = end + 1;
+  }
+  parts.push_back({start, end});
+  return parts;
 }
 
 // A quoted name loses its first and its last character.
@@ -112,16 +143,18 @@ class BodyParser {
   void RenderHtmlPartIfNoText();
   void ExtractUuencodedFiles(Lines& body);
   void ParseSingleFile(HeaderLines headers, Lines& body, const std::string& encoding);
-  void ParseMultipart(const PartType& top, Lines& body);
-  struct QueuedPart {
-    Lines lines;
-    int depth;  // 1 for a part of the message's own multipart body
+  void ParseMultipart(const PartType& top, const Lines& body);
+  // The parts of one multipart body not walked yet.
+  struct OpenMultipart {
+    std::vector<LineRange> parts;
+    std::size_t next;
+    int depth;  // 1 for the message's own multipart body
   };
-  void ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue);
-  void AddTextPart(Lines& part, const PartType& type);
-  void AddFilePart(Lines& part, const PartType& type, std::string name);
-  void Decode(TAttachedFile& item, Lines lines, const std::string& encoding);
-  void Store(TAttachedFile& item, const Lines& lines);
+  void ParsePart(const Lines& body, LineRange range, int depth, std::vector<OpenMultipart>& open);
+  void AddTextPart(Lines part, const PartType& type);
+  void AddFilePart(LinesView part, const PartType& type, std::string name);
+  void Decode(TAttachedFile& item, LinesView lines, const std::string& encoding);
+  void Store(TAttachedFile& item, LinesView lines);
   std::string PartFileName(HeaderLines partHeaders, const std::string& partCharset) const;
   std::string NextUnnamedName(const std::string& mediaType);
   const std::string& CharsetOr(const std::string& partCharset) const {
@@ -166,7 +199,7 @@ void BodyParser::ParsePlainText(Lines& body, const std::string& encoding) {
 // The page is kept whole as a file; the text shown is its rendering.
 void BodyParser::ParseHtml(Lines& body, const std::string& encoding) {
   TAttachedFile& item = message_.AttachedFiles.Add(NextUnnamedName("TEXT/HTML"));
-  if (IsFileEncoding(encoding)) Decode(item, std::move(body), encoding);
+  if (IsFileEncoding(encoding)) Decode(item, body, encoding);
   else Store(item, body);
   message_.Text = RenderedHtml(item.Data, message_.Charset);
 }
@@ -188,7 +221,7 @@ void BodyParser::ExtractUuencodedFiles(Lines& body) {
   std::size_t next = 0;
   std::size_t begin = 0;
   std::string fileName;
-  while (FindUUBeginFrom(body, next, begin, fileName)) {
+  while (message_.AttachedFiles.Count() < kMaxFiles && FindUUBeginFrom(body, next, begin, fileName)) {
     Lines encoded;
     for (next = begin; next < body.size() && !IsEndLine(body[next]); ++next)
       if (!body[next].empty()) encoded.push_back(body[next]);
@@ -224,35 +257,45 @@ void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::st
   if (name.empty()) name = NextUnnamedName(message_.ContentType);
   TAttachedFile& item = message_.AttachedFiles.Add(name);
   if (!IsFileEncoding(encoding)) return Store(item, body);
-  body.Keep(std::find_if_not(body.begin(), body.end(), IsBlankLine).Index(), body.size());
-  Decode(item, std::move(body), encoding);
+  const std::size_t firstText = std::find_if_not(body.begin(), body.end(), IsBlankLine).Index();
+  Decode(item, LinesView(body, firstText, body.size() - firstText), encoding);
 }
 
-void BodyParser::ParseMultipart(const PartType& top, Lines& body) {
-  std::optional<std::vector<Lines>> parts;
-  if (top.boundary) parts = SplitAtBoundary(*top.boundary, body);
+// Depth first, in the order the parts stand: a nested multipart's parts are
+// walked before the part after it. Every part is a range of the body's lines.
+void BodyParser::ParseMultipart(const PartType& top, const Lines& body) {
+  std::optional<std::vector<LineRange>> parts;
+  if (top.boundary) parts = FindParts(*top.boundary, body, {0, body.size()});
   if (!parts) throw MailError(context_.FormatError());
-  std::deque<QueuedPart> queue;
-  for (Lines& part : *parts) queue.push_back({std::move(part), 1});
-  while (!queue.empty()) {
-    QueuedPart part = std::move(queue.front());
-    queue.pop_front();
-    ParsePart(part, queue);
+  const std::size_t end = parts->back().last;
+  std::vector<OpenMultipart> open = {{*std::move(parts), 0, 1}};
+  while (!open.empty()) {
+    OpenMultipart& multipart = open.back();
+    if (multipart.next == multipart.parts.size()) {
+      open.pop_back();
+      continue;
+    }
+    const LineRange part = multipart.parts[multipart.next++];
+    if (message_.AttachedFiles.Count() >= kMaxFiles) {
+      Store(message_.AttachedFiles.Add(NextUnnamedName(message_.ContentType)), ViewOf(body, {part.first - 1, end}));
+      break;
+    }
+    ParsePart(body, part, multipart.depth, open);
   }
   RenderHtmlPartIfNoText();
 }
 
-void BodyParser::ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue) {
-  Lines& part = queued.lines;
-  const HeaderLines partHeaders(part, HeaderEnd(part));
+void BodyParser::ParsePart(const Lines& body, LineRange range, int depth, std::vector<OpenMultipart>& open) {
+  const LinesView part = ViewOf(body, range);
+  const HeaderLines partHeaders(body, range.first, HeaderEnd(part));
   const PartType type = ReadPartType(partHeaders);
   if (type.boundary) {
     // A nested multipart: its parts are walked in its place. One too deep, or
     // one that cannot be split, is kept whole as a file, and the rest goes on.
-    std::optional<std::vector<Lines>> inner;
-    if (queued.depth < kMaxNesting) inner = SplitAtBoundary(*type.boundary, part);
+    std::optional<std::vector<LineRange>> inner;
+    if (depth < kMaxNesting) inner = FindParts(*type.boundary, body, range);
     if (!inner) return Store(message_.AttachedFiles.Add(NextUnnamedName(type.mediaType)), part);
-    for (auto it = inner->rbegin(); it != inner->rend(); ++it) queue.push_front({std::move(*it), queued.depth + 1});
+    open.push_back({*std::move(inner), 0, depth + 1});
     return;
   }
   std::string name = PartFileName(partHeaders, type.charset);
@@ -260,7 +303,7 @@ void BodyParser::ParsePart(QueuedPart& queued, std::deque<QueuedPart>& queue) {
                       (type.mediaType == "TEXT/PLAIN" ||
                        (!IsFileEncoding(type.encoding) && name.empty() && type.mediaType != "TEXT/HTML"));
   sawPlainTextPart_ = sawPlainTextPart_ || type.mediaType == "TEXT/PLAIN";
-  if (isText) return AddTextPart(part, type);
+  if (isText) return AddTextPart(body.Slice(range.first, range.last), type);
   if (type.mediaType == "TEXT/HTML" && name.empty() && !firstHtmlPart_)
     firstHtmlPart_ = HtmlPart{message_.AttachedFiles.Count(), CharsetOr(type.charset)};
   AddFilePart(part, type, std::move(name));
@@ -286,7 +329,7 @@ std::string BodyParser::PartFileName(HeaderLines partHeaders, const std::string&
   return name.empty() ? name : DecodeHeaderText(name, CharsetOr(partCharset));
 }
 
-void BodyParser::AddTextPart(Lines& part, const PartType& type) {
+void BodyParser::AddTextPart(Lines part, const PartType& type) {
   const std::size_t headerEnd = HeaderEnd(part);
   part.Keep(std::min(headerEnd + 1, part.size()), part.size());
   if (type.encoding == "BASE64") DecodeBase64Lines(part, context_.EventPump());
@@ -295,33 +338,34 @@ void BodyParser::AddTextPart(Lines& part, const PartType& type) {
   message_.Text.Append(part);
 }
 
-void BodyParser::AddFilePart(Lines& part, const PartType& type, std::string name) {
+void BodyParser::AddFilePart(LinesView part, const PartType& type, std::string name) {
   if (name.empty()) name = NextUnnamedName(type.mediaType);
   TAttachedFile& item = message_.AttachedFiles.Add(name);
   // The part's headers end at the first line that is blank; encoded content
   // may be preceded by more blank lines, other content keeps them.
-  auto cut = std::find_if(part.begin(), part.end(), IsBlankLine);
-  if (cut != part.end()) {
+  std::size_t cut = 0;
+  while (cut < part.size() && !IsBlankLine(part[cut])) ++cut;
+  if (cut < part.size()) {
     ++cut;
-    if (IsFileEncoding(type.encoding)) cut = std::find_if_not(cut, part.end(), IsBlankLine);
+    if (IsFileEncoding(type.encoding))
+      while (cut < part.size() && IsBlankLine(part[cut])) ++cut;
   }
-  part.Keep(cut.Index(), part.size());
-  if (IsFileEncoding(type.encoding)) return Decode(item, std::move(part), type.encoding);
+  std::size_t end = part.size();
+  if (IsFileEncoding(type.encoding)) return Decode(item, part.Sub(cut, end), type.encoding);
   // An empty last line is the line break before the next delimiter, not content;
   // a sender that put none before it leaves real content there.
-  if (!part.empty() && part.back().empty()) part.pop_back();
-  Store(item, part);
+  if (end > cut && part[end - 1].empty()) --end;
+  Store(item, part.Sub(cut, end));
 }
 
-void BodyParser::Decode(TAttachedFile& item, Lines lines, const std::string& encoding) {
-  item.EncodedLines = std::move(lines);
-  if (encoding == "BASE64") DecodeBase64File(context_, item);
-  else if (encoding == "QUOTED-PRINTABLE") DecodeQPFile(context_, item);
-  else DecodeUUFile(context_, item);
+void BodyParser::Decode(TAttachedFile& item, LinesView lines, const std::string& encoding) {
+  if (encoding == "BASE64") DecodeBase64File(context_, item, lines);
+  else if (encoding == "QUOTED-PRINTABLE") DecodeQPFile(context_, item, lines);
+  else DecodeUUFile(context_, item, lines);
 }
 
 // Content in no transfer encoding is kept as it stands, each line with its CR LF.
-void BodyParser::Store(TAttachedFile& item, const Lines& lines) { item.Data = JoinLines(lines); }
+void BodyParser::Store(TAttachedFile& item, LinesView lines) { item.Data = JoinLines(lines); }
 
 std::string BodyParser::NextUnnamedName(const std::string& mediaType) {
   return UnnamedPartName(context_.MimeDatabase(), ++unnamedCount_, mediaType);
@@ -340,26 +384,18 @@ std::optional<std::vector<Lines>> TrySplitMultipart(HeaderLines headers, Lines& 
 }
 
 std::optional<std::vector<Lines>> SplitAtBoundary(const std::string& boundary, Lines& lines) {
-  const std::string delimiter = "--" + boundary;
-  const std::string closing = delimiter + "--";
-  const auto opening = FindLineContaining(delimiter, lines);
-  if (!opening) return std::nullopt;
-  // Find the part bounds first, so each part is sized once.
-  std::vector<std::size_t> starts = {*opening + 1};
-  std::size_t end = *opening + 1;
-  for (; end < lines.size() && !IsDelimiterLine(lines[end], closing); ++end)
-    if (IsDelimiterLine(lines[end], delimiter)) starts.push_back(end + 1);
-  starts.push_back(end + 1);
-
-  std::vector<Lines> parts(starts.size() - 1);
+  const std::optional<std::vector<LineRange>> bounds = FindParts(boundary, lines, {0, lines.size()});
+  if (!bounds) return std::nullopt;
+  const auto lineCount = [](const LineRange& range) { return range.last - range.first; };
   // The largest part keeps the buffer of `lines` itself, so a large attachment's
   // lines are never held twice.
-  std::size_t largest = 0;
-  for (std::size_t i = 1; i < parts.size(); ++i)
-    if (starts[i + 1] - starts[i] > starts[largest + 1] - starts[largest]) largest = i;
+  const std::size_t largest = static_cast<std::size_t>(
+      std::max_element(bounds->begin(), bounds->end(), [&](auto& a, auto& b) { return lineCount(a) < lineCount(b); }) -
+      bounds->begin());
+  std::vector<Lines> parts(bounds->size());
   for (std::size_t i = 0; i < parts.size(); ++i)
-    if (i != largest) parts[i] = lines.Slice(starts[i], starts[i + 1] - 1);
-  lines.Keep(starts[largest], starts[largest + 1] - 1);
+    if (i != largest) parts[i] = lines.Slice((*bounds)[i].first, (*bounds)[i].last);
+  lines.Keep((*bounds)[largest].first, (*bounds)[largest].last);
   parts[largest] = std::move(lines);
   return parts;
 }

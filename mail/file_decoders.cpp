@@ -62,8 +62,10 @@ class DecodedBytes {
   char* End() { return buffer_.data() + size_; }
   void Advance(std::size_t count) { size_ += count; }
   void AdvanceTo(const char* end) { size_ = static_cast<std::size_t>(end - buffer_.data()); }
+  // The room sized up front for the most the input could yield goes with what was not used.
   std::string Take() {
     buffer_.resize(size_);
+    if (buffer_.capacity() / 2 > size_) buffer_.shrink_to_fit();
     return std::move(buffer_);
   }
 
@@ -76,9 +78,8 @@ class DecodedBytes {
 // file ends up with the bytes written so far and without its encoded lines, and
 // the closing reports are made before an error goes on to the caller.
 template <class Decode>
-void RunFileDecode(ParseContext& context, TAttachedFile& item, std::size_t (*capacityFor)(const Lines&), Decode decode) {
-  static const Lines kNoLines;
-  const Lines& lines = item.EncodedLines ? *item.EncodedLines : kNoLines;
+void RunFileDecode(ParseContext& context, TAttachedFile& item, LinesView lines,
+                   std::size_t (*capacityFor)(LinesView), Decode decode) {
   context.DecodeStarted(item.FileName, static_cast<std::int32_t>(std::min<std::size_t>(lines.size(), INT32_MAX)));
   DecodedBytes out;
   const auto finish = [&] {
@@ -99,9 +100,9 @@ void RunFileDecode(ParseContext& context, TAttachedFile& item, std::size_t (*cap
 }
 
 // One quad runs across all lines; an incomplete last one adds up to two bytes.
-std::size_t Base64Capacity(const Lines& lines) { return lines.ByteSize() / 4 * 3 + 2; }
+std::size_t Base64Capacity(LinesView lines) { return lines.ByteSize() / 4 * 3 + 2; }
 
-void DecodeBase64Body(const Lines& lines, DecodeProgress& progress, DecodedBytes& out) {
+void DecodeBase64Body(LinesView lines, DecodeProgress& progress, DecodedBytes& out) {
   decoder_steps::Base64Quad quad;
   for (std::size_t index = 0; index < lines.size(); ++index) {
     progress.AtLine(index);
@@ -110,9 +111,9 @@ void DecodeBase64Body(const Lines& lines, DecodeProgress& progress, DecodedBytes
   out.AdvanceTo(quad.Finish(out.End()));
 }
 
-std::size_t QPCapacity(const Lines& lines) { return lines.ByteSize() + 2 * lines.size(); }
+std::size_t QPCapacity(LinesView lines) { return lines.ByteSize() + 2 * lines.size(); }
 
-void DecodeQPBody(const Lines& lines, DecodeProgress& progress, DecodedBytes& out) {
+void DecodeQPBody(LinesView lines, DecodeProgress& progress, DecodedBytes& out) {
   for (std::size_t index = 0; index < lines.size(); ++index) {
     progress.AtLine(index);
     out.AdvanceTo(decoder_steps::DecodeQPLineInto(lines[index], out.End()));
@@ -132,13 +133,13 @@ constexpr std::array<std::uint8_t, 256> MakeUUValues() {
 
 constexpr std::array<std::uint8_t, 256> kUUValues = MakeUUValues();
 
-std::size_t UUCapacity(const Lines& lines) { return kUULineBytes * lines.size(); }
+std::size_t UUCapacity(LinesView lines) { return kUULineBytes * lines.size(); }
 
 class UUDecoder {
  public:
   explicit UUDecoder(const std::string& formatError) : formatError_(formatError) {}
 
-  void operator()(const Lines& lines, DecodeProgress& progress, DecodedBytes& out) const {
+  void operator()(LinesView lines, DecodeProgress& progress, DecodedBytes& out) const {
     // Line 0 is the "begin" line; line 1 is decoded even when it reads "end".
     for (std::size_t index = 1; index < lines.size(); ++index) {
       if (index > 1 && (lines[index] == "end" || lines[index] == "`")) break;
@@ -195,17 +196,33 @@ bool IsUUBegin(std::string_view line) {
   return mode >= 1 && mode <= 776;
 }
 
+// The item's encoded lines; none without them.
+LinesView EncodedLinesOf(const TAttachedFile& item) {
+  static const Lines kNoLines;
+  return item.EncodedLines ? LinesView(*item.EncodedLines) : LinesView(kNoLines);
+}
+
 }  // namespace
 
+void DecodeBase64File(ParseContext& context, TAttachedFile& item, LinesView lines) {
+  RunFileDecode(context, item, lines, Base64Capacity, DecodeBase64Body);
+}
+
+void DecodeQPFile(ParseContext& context, TAttachedFile& item, LinesView lines) {
+  RunFileDecode(context, item, lines, QPCapacity, DecodeQPBody);
+}
+
+void DecodeUUFile(ParseContext& context, TAttachedFile& item, LinesView lines) {
+  RunFileDecode(context, item, lines, UUCapacity, UUDecoder(context.FormatError()));
+}
+
 void DecodeBase64File(ParseContext& context, TAttachedFile& item) {
-  RunFileDecode(context, item, Base64Capacity, DecodeBase64Body);
+  DecodeBase64File(context, item, EncodedLinesOf(item));
 }
 
-void DecodeQPFile(ParseContext& context, TAttachedFile& item) { RunFileDecode(context, item, QPCapacity, DecodeQPBody); }
+void DecodeQPFile(ParseContext& context, TAttachedFile& item) { DecodeQPFile(context, item, EncodedLinesOf(item)); }
 
-void DecodeUUFile(ParseContext& context, TAttachedFile& item) {
-  RunFileDecode(context, item, UUCapacity, UUDecoder(context.FormatError()));
-}
+void DecodeUUFile(ParseContext& context, TAttachedFile& item) { DecodeUUFile(context, item, EncodedLinesOf(item)); }
 
 bool FindUUBegin(const Lines& lines, std::size_t& index, std::string& name) {
   return FindUUBeginFrom(lines, 0, index, name);

@@ -16,6 +16,12 @@ void DecodeQPFile(ParseContext& context, TAttachedFile& item);
 // Raises MailError(context.FormatError()) on a bad character, after the closing reports.
 void DecodeUUFile(ParseContext& context, TAttachedFile& item);
 
+// The same from lines read where they are instead of from EncodedLines, so a
+// large part is never copied before it is decoded.
+void DecodeBase64File(ParseContext& context, TAttachedFile& item, LinesView lines);
+void DecodeQPFile(ParseContext& context, TAttachedFile& item, LinesView lines);
+void DecodeUUFile(ParseContext& context, TAttachedFile& item, LinesView lines);
+
 // The first uuencode "begin" line: its index and the file name it gives.
 bool FindUUBegin(const Lines& lines, std::size_t& index, std::string& name);
 // The same from line `from` on; `index` is the line count when there is none.

@@ -107,18 +107,22 @@ class Lines {
   std::vector<std::uint32_t> starts_;
 };
 
-// The first lines of a Lines, read in place; the Lines must outlive it.
+// A run of lines of a Lines, read in place; the Lines must outlive it.
 class LinesView {
  public:
   LinesView(const Lines& lines) : lines_(&lines), count_(lines.size()) {}  // NOLINT: any Lines reads as its view
-  LinesView(const Lines& lines, std::size_t count) : lines_(&lines), count_(count) {}
+  LinesView(const Lines& lines, std::size_t first, std::size_t count) : lines_(&lines), first_(first), count_(count) {}
 
   std::size_t size() const { return count_; }
   bool empty() const { return count_ == 0; }
-  std::string_view operator[](std::size_t index) const { return (*lines_)[index]; }
+  std::string_view operator[](std::size_t index) const { return (*lines_)[first_ + index]; }
+  std::size_t ByteSize() const { return lines_->BytesBefore(first_ + count_) - lines_->BytesBefore(first_); }
+  // Its lines [first, last).
+  LinesView Sub(std::size_t first, std::size_t last) const { return {*lines_, first_ + first, last - first}; }
 
  private:
   const Lines* lines_;
+  std::size_t first_ = 0;
   std::size_t count_;
 };
 

@@ -46,10 +46,10 @@ Lines CutLines(std::string_view text, const platform::EventPump& pump) {
   return lines;
 }
 
-std::string JoinLines(const Lines& lines) {
+std::string JoinLines(LinesView lines) {
   std::string joined;
   joined.reserve(lines.ByteSize() + 2 * lines.size());
-  for (const std::string_view line : lines) (joined += line) += "\r\n";
+  for (std::size_t index = 0; index < lines.size(); ++index) (joined += lines[index]) += "\r\n";
   return joined;
 }
 

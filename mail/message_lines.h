@@ -15,7 +15,7 @@ namespace mail {
 Lines CutLines(std::string_view text, const platform::EventPump& pump = {});
 
 // Each line followed by CR LF.
-std::string JoinLines(const Lines& lines);
+std::string JoinLines(LinesView lines);
 
 struct SplitMessage {
   Lines headers;  // the header lines and the empty line that ends them; none when no line is empty

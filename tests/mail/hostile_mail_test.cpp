@@ -50,16 +50,30 @@ std::string Repeat(const std::string& piece, std::size_t count) {
   return out;
 }
 
-TEST_F(HostileMail, HundredThousandSiblingPartsBecomeAsManyFiles) {
-  const std::size_t parts = Scaled(100000);
-  std::string body;
-  for (std::size_t i = 0; i < parts; ++i)
-    body += "--s\r\nContent-Type: application/octet-stream; name=\"f" + std::to_string(i) + ".bin\"\r\n\r\nxy\r\n\r\n";
-  body += "--s--";
-  const auto message = Parse("Content-Type: multipart/mixed; boundary=s\r\n\r\n" + body);
-  ASSERT_EQ(message->AttachedFiles.Count(), parts);
-  EXPECT_EQ(message->AttachedFiles.Items(parts - 1).FileName, "f" + std::to_string(parts - 1) + ".bin");
-  EXPECT_EQ(message->AttachedFiles.Items(parts - 1).Data, "xy\r\n");
+// Ten thousand files a message; the parts after them are kept whole, their
+// delimiters included, in one more file.
+TEST_F(HostileMail, PartsBeyondTenThousandFilesAreKeptWholeInOneFile) {
+  const auto part = [](std::size_t i) {
+    return "--s\r\nContent-Type: application/octet-stream; name=\"f" + std::to_string(i) + ".bin\"\r\n\r\nxy\r\n\r\n";
+  };
+  std::string body, rest;
+  for (std::size_t i = 0; i < 10003; ++i) (i < 10000 ? body : rest) += part(i);
+  const auto message = Parse("Content-Type: multipart/mixed; boundary=s\r\n\r\n" + body + rest + "--s--");
+  ASSERT_EQ(message->AttachedFiles.Count(), 10001u);
+  EXPECT_EQ(message->AttachedFiles.Items(9999).FileName, "f9999.bin");
+  EXPECT_EQ(message->AttachedFiles.Items(9999).Data, "xy\r\n");
+  EXPECT_EQ(message->AttachedFiles.Items(10000).Data, rest);
+}
+
+// Likewise for uuencoded blocks in a text: those after the ten thousandth stay in the text.
+TEST_F(HostileMail, UuencodedBlocksBeyondTenThousandFilesStayInTheText) {
+  std::string body = "first\r\n";
+  for (std::size_t i = 0; i < 10002; ++i) body += "begin 644 f" + std::to_string(i) + ".txt\r\n#86)C\r\nend\r\n";
+  const auto message = Parse("Subject: blocks\r\n\r\n" + body);
+  ASSERT_EQ(message->AttachedFiles.Count(), 10000u);
+  EXPECT_EQ(message->AttachedFiles.Items(9999).Data, "abc");
+  EXPECT_THAT(message->Text, ElementsAre("first", "begin 644 f10000.txt", "#86)C", "end", "begin 644 f10001.txt",
+                                         "#86)C", "end", ""));
 }
 
 TEST_F(HostileMail, TenThousandNestedLevelsKeepTheDeepContentInOneFile) {
