@@ -1,7 +1,7 @@
 // One check pass of the main window against a server already running, and
 // what the window holds afterwards: the pass's time, the messages it
-// retrieved, and the resident set once the pass is over and the window sits
-// in the tray. One pass per process, so the resident set is this pass's own:
+// retrieved, the resident set once the pass is over and the window sits in
+// the tray, and the process's peak. One pass per process, so the resident set is this pass's own:
 // scripts/bench-pass --scale runs it for a first pass with the store on, a
 // restart over that store, and a first pass with the option off.
 //
@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
   form->TBRefreshClick();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("{\"seconds\": %.3f, \"messages\": %zu, \"retrieved\": %ld, "
-              "\"rss_before_kib\": %ld, \"rss_after_kib\": %ld}\n",
-              seconds, form->KelMsgList2().Count(), retrieved, before, bench::ReadStatusKiB("VmRSS:"));
+              "\"rss_before_kib\": %ld, \"rss_after_kib\": %ld, \"peak_kib\": %ld}\n",
+              seconds, form->KelMsgList2().Count(), retrieved, before, bench::ReadStatusKiB("VmRSS:"),
+              bench::ReadStatusKiB("VmHWM:"));
   return EXIT_SUCCESS;
 }

@@ -67,7 +67,7 @@ void MailboxPass::CheckMailbox() {
 std::uint32_t MailboxPass::CountNewMail() {
   const std::uint32_t byLast = session_.CountNew();
   if (session_.Connected() && (session_.LastRefused() || options_.keepsMessages))
-    ids_ = IdsOfMailbox(session_.UniqueIds(), session_.MsgCount());
+    ids_ = IdsOfMailbox(session_.UniqueIds(session_.MsgCount()), session_.MsgCount());
   newMailByIds_ = session_.LastRefused() && ids_ && IdsCoverMailbox(*ids_, session_.MsgCount());
   if (ids_ && options_.keepsMessages)
     for (const auto& [number, id] : *ids_) idByNumber_.insert_or_assign(number, id);

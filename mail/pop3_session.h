@@ -140,8 +140,10 @@ class TKelPOP : private ParseContext {
   std::unique_ptr<TKelMsg> ParseMessage(std::string reply);
   std::string RetrieveHeaders(std::uint32_t n);
   // UIDL: every message's number and unique id. Nothing when the server
-  // refuses the command (the session stays open) or the session ends.
-  std::vector<std::pair<std::uint32_t, std::string>> UniqueIds();
+  // refuses the command (the session stays open) or the session ends. Lines
+  // for numbers above `upTo` are skipped as they are read, so a server that
+  // lists more messages than it counted costs nothing for them.
+  std::vector<std::pair<std::uint32_t, std::string>> UniqueIds(std::uint32_t upTo = UINT32_MAX);
   // Announces the messages the caller is about to fetch, in order: for each,
   // Retrieve(n) then RetrieveHeaders(n). When the server lists PIPELINING in
   // its CAPA reply (asked once per session), their LIST, RETR and TOP commands

@@ -37,7 +37,7 @@ std::optional<std::pair<std::uint32_t, std::string>> ParseUidLine(std::string_vi
 
 }  // namespace
 
-std::vector<std::pair<std::uint32_t, std::string>> TKelPOP::UniqueIds() {
+std::vector<std::pair<std::uint32_t, std::string>> TKelPOP::UniqueIds(std::uint32_t upTo) {
   if (!connected_) throw MailError(std::string("Нет соединения."_cp1251));
   std::string reply;
   SendCommand("UIDL\r\n");
@@ -48,7 +48,8 @@ std::vector<std::pair<std::uint32_t, std::string>> TKelPOP::UniqueIds() {
   const std::size_t end = reply.find("\r\n.\r\n", statusEnd);
   for (std::size_t start = statusEnd + 2; start < end + 2;) {
     const std::size_t lineEnd = reply.find("\r\n", start);
-    if (auto id = ParseUidLine(std::string_view(reply).substr(start, lineEnd - start))) ids.push_back(std::move(*id));
+    auto id = ParseUidLine(std::string_view(reply).substr(start, lineEnd - start));
+    if (id && id->first <= upTo) ids.push_back(std::move(*id));
     start = lineEnd + 2;
   }
   return ids;

@@ -51,6 +51,17 @@ TEST(UniqueIds, ListsAsTheServerSendsThemAndTheSessionStaysOpen) {
   }
 }
 
+TEST(UniqueIds, LinesAboveTheGivenNumberAreSkipped) {
+  FakePop3Server server(LoggedIn({Client("UIDL\r\n"), Server("+OK\r\n1 a\r\n2 b\r\n3 c\r\n1 d\r\n.\r\n"),
+                                  Client("QUIT\r\n"), Server("+OK\r\n")}));
+  auto session = MakeLocalSession(server.Port());
+  session->Connect();
+  ASSERT_TRUE(session->Login());
+  EXPECT_EQ(session->UniqueIds(1), (Ids{{1, "a"}, {1, "d"}}));
+  session->Quit();
+  EXPECT_THAT(server.Finish(), ElementsAre());
+}
+
 TEST(UniqueIds, ADroppedConnectionEndsTheSessionWithNothing) {
   FakePop3Server server(LoggedIn({Client("UIDL\r\n"), Server("+OK\r\n1 a\r\n"), Drop()}));
   auto session = MakeLocalSession(server.Port());
