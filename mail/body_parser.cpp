@@ -11,6 +11,7 @@
 #include "mail/mail_error.h"
 #include "mail/message.h"
 #include "mail/message_lines.h"
+#include "mail/multipart_parts.h"
 #include "mail/text_decoders.h"
 #include "mail/text_utils.h"
 #include "platform/cp1251.h"
@@ -27,12 +28,6 @@ constexpr int kMaxNesting = 100;
 // is listed, named and typed): what follows is kept whole as one unnamed file.
 constexpr std::size_t kMaxFiles = 10000;
 
-// Lines [first, last) of a body.
-struct LineRange {
-  std::size_t first;
-  std::size_t last;
-};
-
 bool IsFileEncoding(const std::string& encoding) {
   return encoding == "BASE64" || encoding == "X-UUENCODE" || encoding == "QUOTED-PRINTABLE";
 }
@@ -41,13 +36,6 @@ bool Contains(std::string_view text, std::string_view part) { return text.find(p
 
 bool IsBlankLine(std::string_view line) { return Trim(line).empty(); }
 
-// The delimiter itself, or followed only by blanks and tabs.
-bool IsDelimiterLine(std::string_view line, std::string_view delimiter) {
-  if (!line.starts_with(delimiter)) return false;
-  line.remove_prefix(delimiter.size());
-  return line.find_first_not_of(" \t") == std::string_view::npos;
-}
-
 bool IsEndLine(std::string_view line) { return UpperAscii(Trim(line)) == "END"; }
 
 // Lines up to, not including, the first empty one: a part's own header lines.
@@ -55,27 +43,6 @@ std::size_t HeaderEnd(HeaderLines lines) {
   std::size_t end = 0;
   while (end < lines.size() && !lines[end].empty()) ++end;
   return end;
-}
-
-LinesView ViewOf(const Lines& lines, LineRange range) { return {lines, range.first, range.last - range.first}; }
-
-// The bounds of each part of `range` between the delimiters of `boundary`;
-// nothing when no line holds its delimiter.
-std::optional<std::vector<LineRange>> FindParts(const std::string& boundary, const Lines& lines, LineRange range) {
-  const std::string delimiter = "--" + boundary;
-  const std::string closing = delimiter + "--";
-  const auto opening = FindLineContaining(delimiter, ViewOf(lines, range));
-  if (!opening) return std::nullopt;
-  std::vector<LineRange> parts;
-  std::size_t start = range.first + *opening + 1;
-  std::size_t end = start;
-  for (; end < range.last && !IsDelimiterLine(lines[end], closing); ++end) {
-    if (!IsDelimiterLine(lines[end], delimiter)) continue;
-    parts.push_back({start, end});
-    start = end + 1;
-  }
-  parts.push_back({start, end});
-  return parts;
 }
 
 // A quoted name loses its first and its last character.
@@ -146,11 +113,11 @@ class BodyParser {
   void ParseMultipart(const PartType& top, const Lines& body);
   // The parts of one multipart body not walked yet.
   struct OpenMultipart {
-    std::vector<LineRange> parts;
-    std::size_t next;
+    MultipartParts parts;
     int depth;  // 1 for the message's own multipart body
   };
   void ParsePart(const Lines& body, LineRange range, int depth, std::vector<OpenMultipart>& open);
+  void KeepTheRest(const Lines& body, std::size_t first, std::size_t end, MultipartParts& topParts);
   void AddTextPart(Lines part, const PartType& type);
   void AddFilePart(LinesView part, const PartType& type, std::string name);
   void Decode(TAttachedFile& item, LinesView lines, const std::string& encoding);
@@ -264,25 +231,31 @@ void BodyParser::ParseSingleFile(HeaderLines headers, Lines& body, const std::st
 // Depth first, in the order the parts stand: a nested multipart's parts are
 // walked before the part after it. Every part is a range of the body's lines.
 void BodyParser::ParseMultipart(const PartType& top, const Lines& body) {
-  std::optional<std::vector<LineRange>> parts;
-  if (top.boundary) parts = FindParts(*top.boundary, body, {0, body.size()});
+  std::optional<MultipartParts> parts;
+  if (top.boundary) parts = MultipartParts::Open(*top.boundary, body, {0, body.size()});
   if (!parts) throw MailError(context_.FormatError());
-  const std::size_t end = parts->back().last;
-  std::vector<OpenMultipart> open = {{*std::move(parts), 0, 1}};
+  std::vector<OpenMultipart> open = {{*std::move(parts), 1}};
+  std::size_t topPartEnd = 0;  // where the top-level part being walked ends
   while (!open.empty()) {
-    OpenMultipart& multipart = open.back();
-    if (multipart.next == multipart.parts.size()) {
+    const std::optional<LineRange> part = open.back().parts.Next();
+    if (!part) {
       open.pop_back();
       continue;
     }
-    const LineRange part = multipart.parts[multipart.next++];
+    if (open.size() == 1) topPartEnd = part->last;
     if (message_.AttachedFiles.Count() >= kMaxFiles) {
-      Store(message_.AttachedFiles.Add(NextUnnamedName(message_.ContentType)), ViewOf(body, {part.first - 1, end}));
+      KeepTheRest(body, part->first - 1, topPartEnd, open.front().parts);
       break;
     }
-    ParsePart(body, part, multipart.depth, open);
+    ParsePart(body, *part, open.back().depth, open);
   }
   RenderHtmlPartIfNoText();
+}
+
+// From the delimiter line at `first` to the end of the message's last part, as one file.
+void BodyParser::KeepTheRest(const Lines& body, std::size_t first, std::size_t end, MultipartParts& topParts) {
+  while (const std::optional<LineRange> part = topParts.Next()) end = part->last;
+  Store(message_.AttachedFiles.Add(NextUnnamedName(message_.ContentType)), ViewOf(body, {first, end}));
 }
 
 void BodyParser::ParsePart(const Lines& body, LineRange range, int depth, std::vector<OpenMultipart>& open) {
@@ -292,10 +265,10 @@ void BodyParser::ParsePart(const Lines& body, LineRange range, int depth, std::v
   if (type.boundary) {
     // A nested multipart: its parts are walked in its place. One too deep, or
     // one that cannot be split, is kept whole as a file, and the rest goes on.
-    std::optional<std::vector<LineRange>> inner;
-    if (depth < kMaxNesting) inner = FindParts(*type.boundary, body, range);
+    std::optional<MultipartParts> inner;
+    if (depth < kMaxNesting) inner = MultipartParts::Open(*type.boundary, body, range);
     if (!inner) return Store(message_.AttachedFiles.Add(NextUnnamedName(type.mediaType)), part);
-    open.push_back({*std::move(inner), 0, depth + 1});
+    open.push_back({*std::move(inner), depth + 1});
     return;
   }
   std::string name = PartFileName(partHeaders, type.charset);
@@ -384,18 +357,20 @@ std::optional<std::vector<Lines>> TrySplitMultipart(HeaderLines headers, Lines& 
 }
 
 std::optional<std::vector<Lines>> SplitAtBoundary(const std::string& boundary, Lines& lines) {
-  const std::optional<std::vector<LineRange>> bounds = FindParts(boundary, lines, {0, lines.size()});
-  if (!bounds) return std::nullopt;
+  std::optional<MultipartParts> cursor = MultipartParts::Open(boundary, lines, {0, lines.size()});
+  if (!cursor) return std::nullopt;
+  std::vector<LineRange> bounds;
+  while (const std::optional<LineRange> part = cursor->Next()) bounds.push_back(*part);
   const auto lineCount = [](const LineRange& range) { return range.last - range.first; };
   // The largest part keeps the buffer of `lines` itself, so a large attachment's
   // lines are never held twice.
   const std::size_t largest = static_cast<std::size_t>(
-      std::max_element(bounds->begin(), bounds->end(), [&](auto& a, auto& b) { return lineCount(a) < lineCount(b); }) -
-      bounds->begin());
-  std::vector<Lines> parts(bounds->size());
+      std::max_element(bounds.begin(), bounds.end(), [&](auto& a, auto& b) { return lineCount(a) < lineCount(b); }) -
+      bounds.begin());
+  std::vector<Lines> parts(bounds.size());
   for (std::size_t i = 0; i < parts.size(); ++i)
-    if (i != largest) parts[i] = lines.Slice((*bounds)[i].first, (*bounds)[i].last);
-  lines.Keep((*bounds)[largest].first, (*bounds)[largest].last);
+    if (i != largest) parts[i] = lines.Slice(bounds[i].first, bounds[i].last);
+  lines.Keep(bounds[largest].first, bounds[largest].last);
   parts[largest] = std::move(lines);
   return parts;
 }

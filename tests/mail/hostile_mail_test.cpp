@@ -65,6 +65,20 @@ TEST_F(HostileMail, PartsBeyondTenThousandFilesAreKeptWholeInOneFile) {
   EXPECT_EQ(message->AttachedFiles.Items(10000).Data, rest);
 }
 
+// The rest reaches past a nested multipart to the end of the message's last part.
+TEST_F(HostileMail, TheRestAfterTenThousandFilesInANestedPartRunsToTheLastPart) {
+  std::string inner;
+  for (std::size_t i = 0; i < 10001; ++i) inner += "--s\r\nContent-Type: text/x-a; name=f" + std::to_string(i) + "\r\n\r\nxy\r\n";
+  const std::string after = "--o\r\nContent-Type: text/plain\r\n\r\nafter\r\n";
+  const auto message = Parse("Content-Type: multipart/mixed; boundary=o\r\n\r\n--o\r\n"
+                             "Content-Type: multipart/mixed; boundary=s\r\n\r\n" +
+                             inner + "--s--\r\n" + after + "--o--");
+  ASSERT_EQ(message->AttachedFiles.Count(), 10001u);
+  EXPECT_EQ(message->AttachedFiles.Items(10000).Data,
+            "--s\r\nContent-Type: text/x-a; name=f10000\r\n\r\nxy\r\n--s--\r\n" + after);
+  EXPECT_TRUE(message->Text.empty());
+}
+
 // Likewise for uuencoded blocks in a text: those after the ten thousandth stay in the text.
 TEST_F(HostileMail, UuencodedBlocksBeyondTenThousandFilesStayInTheText) {
   std::string body = "first\r\n";
