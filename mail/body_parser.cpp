@@ -183,7 +183,7 @@ void BodyParser::RenderHtmlPartIfNoText() {
 // search goes on from where the last block ended, and the blocks leave the
 // body together in one walk at the end.
 void BodyParser::ExtractUuencodedFiles(Lines& body) {
-  std::vector<std::pair<std::size_t, std::size_t>> blocks;  // [first, end) of each block's lines
+  std::vector<LineRange> blocks;
   std::size_t keptEnd = body.size();
   std::size_t next = 0;
   std::size_t begin = 0;
@@ -196,14 +196,14 @@ void BodyParser::ExtractUuencodedFiles(Lines& body) {
       keptEnd = begin;
       break;
     }
-    blocks.emplace_back(begin, ++next);  // the "end" line goes too
+    blocks.push_back({begin, ++next});  // the "end" line goes too
     TAttachedFile& item = message_.AttachedFiles.Add(DecodeHeaderText(fileName, message_.Charset));
     item.EncodedLines = std::move(encoded);
     DecodeUUFile(context_, item);
   }
   std::size_t block = 0;
   body.Compact([&](std::size_t index, std::string_view line) -> std::optional<std::string_view> {
-    while (block < blocks.size() && index >= blocks[block].second) ++block;
+    while (block < blocks.size() && index >= blocks[block].last) ++block;
     if (index >= keptEnd || (block < blocks.size() && index >= blocks[block].first)) return std::nullopt;
     return line;
   });

@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testsupport::RecordingParseContext context(types);
   mail::TAttachedFiles files(types);
   using Decoder = void (*)(mail::ParseContext&, mail::TAttachedFile&);
-  for (const Decoder decode : {&mail::DecodeBase64File, &mail::DecodeQPFile, &mail::DecodeUUFile}) {
+  const Decoder decoders[] = {&mail::DecodeBase64File, &mail::DecodeQPFile, &mail::DecodeUUFile};
+  for (const Decoder decode : decoders) {
     mail::TAttachedFile& file = files.Add("fuzz.bin");
     file.EncodedLines = lines;
     try {
