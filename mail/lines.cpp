@@ -14,6 +14,17 @@ Lines::Lines(std::size_t count, std::string_view line) {
   for (std::size_t i = 0; i < count; ++i) push_back(line);
 }
 
+Lines& Lines::operator=(Lines&& other) noexcept {
+  if (this == &other) return *this;
+  // A string moved from one that keeps its text inline copies it and keeps
+  // its own buffer; a string of its own takes this buffer away with it.
+  std::string taken(std::move(other.bytes_));
+  bytes_.swap(taken);
+  starts_ = std::move(other.starts_);
+  other.clear();
+  return *this;
+}
+
 void Lines::reserve(std::size_t lineCount, std::size_t byteCount) {
   starts_.reserve(lineCount);
   bytes_.reserve(byteCount);
@@ -27,6 +38,7 @@ void Lines::push_back(std::string_view line) {
 }
 
 void Lines::Append(const Lines& lines) {
+  if (empty()) reserve(lines.size(), lines.ByteSize());
   for (const std::string_view line : lines) push_back(line);
 }
 

@@ -63,6 +63,11 @@ class Lines {
   Lines() = default;
   Lines(std::initializer_list<std::string_view> lines);
   Lines(std::size_t count, std::string_view line);
+  Lines(const Lines&) = default;
+  Lines(Lines&&) noexcept = default;
+  Lines& operator=(const Lines&) = default;
+  // Gives back this buffer even when `other`'s is too short to be moved.
+  Lines& operator=(Lines&& other) noexcept;
 
   std::size_t size() const { return starts_.size(); }
   bool empty() const { return starts_.empty(); }
