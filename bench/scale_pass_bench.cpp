@@ -1,7 +1,8 @@
 // One check pass of the main window against a server already running, and
 // what the window holds afterwards: the pass's time, the messages it
 // retrieved, the resident set once the pass is over and the window sits in
-// the tray, and the process's peak. One pass per process, so the resident set is this pass's own:
+// the tray, and the process's peak. One pass per process, so the resident
+// set is this pass's own:
 // scripts/bench-pass --scale runs it for a first pass with the store on, a
 // restart over that store, and a first pass with the option off.
 //

@@ -260,7 +260,7 @@ void BodyParser::KeepTheRest(const Lines& body, std::size_t first, std::size_t e
 
 void BodyParser::ParsePart(const Lines& body, LineRange range, int depth, std::vector<OpenMultipart>& open) {
   const LinesView part = ViewOf(body, range);
-  const HeaderLines partHeaders(body, range.first, HeaderEnd(part));
+  const HeaderLines partHeaders = part.Sub(0, HeaderEnd(part));
   const PartType type = ReadPartType(partHeaders);
   if (type.boundary) {
     // A nested multipart: its parts are walked in its place. One too deep, or

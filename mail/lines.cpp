@@ -30,16 +30,26 @@ void Lines::reserve(std::size_t lineCount, std::size_t byteCount) {
   bytes_.reserve(byteCount);
 }
 
+namespace {
+
+void CheckRoomFor(std::size_t bytes) {
+  if (bytes > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("lines beyond 4 GiB");
+}
+
+}  // namespace
+
 void Lines::push_back(std::string_view line) {
-  if (bytes_.size() + line.size() > std::numeric_limits<std::uint32_t>::max())
-    throw std::length_error("lines beyond 4 GiB");
+  CheckRoomFor(bytes_.size() + line.size());
   starts_.push_back(static_cast<std::uint32_t>(bytes_.size()));
   bytes_ += line;
 }
 
 void Lines::Append(const Lines& lines) {
+  CheckRoomFor(bytes_.size() + lines.bytes_.size());
   if (empty()) reserve(lines.size(), lines.ByteSize());
-  for (const std::string_view line : lines) push_back(line);
+  const auto offset = static_cast<std::uint32_t>(bytes_.size());
+  for (const std::uint32_t start : lines.starts_) starts_.push_back(offset + start);
+  bytes_ += lines.bytes_;
 }
 
 void Lines::pop_back() {
@@ -53,15 +63,21 @@ void Lines::clear() {
 }
 
 void Lines::Keep(std::size_t first, std::size_t last) {
-  Compact([first, last](std::size_t index, std::string_view line) {
-    return index >= first && index < last ? std::optional(line) : std::nullopt;
-  });
+  const std::size_t from = BytesBefore(first);
+  bytes_.erase(BytesBefore(last));
+  bytes_.erase(0, from);
+  starts_.erase(starts_.begin() + static_cast<std::ptrdiff_t>(last), starts_.end());
+  starts_.erase(starts_.begin(), starts_.begin() + static_cast<std::ptrdiff_t>(first));
+  for (std::uint32_t& start : starts_) start -= static_cast<std::uint32_t>(from);
 }
 
 Lines Lines::Slice(std::size_t first, std::size_t last) const {
+  const std::size_t from = BytesBefore(first);
   Lines slice;
-  slice.reserve(last - first, BytesBefore(last) - BytesBefore(first));
-  for (std::size_t index = first; index < last; ++index) slice.push_back((*this)[index]);
+  slice.bytes_.assign(bytes_, from, BytesBefore(last) - from);
+  slice.starts_.reserve(last - first);
+  for (std::size_t index = first; index < last; ++index)
+    slice.starts_.push_back(starts_[index] - static_cast<std::uint32_t>(from));
   return slice;
 }
 

@@ -22,6 +22,12 @@ std::size_t CountLineFeeds(std::string_view text) {
   return count;
 }
 
+// RFC 1939 byte-stuffing: a leading "." was doubled by the server.
+std::string_view Unstuffed(std::string_view line) {
+  if (line.size() > 1 && line[0] == '.') line.remove_prefix(1);
+  return line;
+}
+
 }  // namespace
 
 Lines CutLines(std::string_view text, const platform::EventPump& pump) {
@@ -60,23 +66,22 @@ SplitMessage SplitRetrLines(Lines lines) {
   const auto empty = std::find_if(lines.begin() + first, lines.end(), [](std::string_view l) { return l.empty(); });
   const std::size_t bodyStart = empty == lines.end() ? first : empty.Index() + 1;
 
-  // The smaller side is copied out, the larger keeps the lines' own buffer.
+  // The smaller side is copied out, the larger keeps the lines' own buffer;
+  // the body is unstuffed on its way out or in the one walk that keeps it.
   const std::size_t headerBytes = lines.BytesBefore(bodyStart);
   SplitMessage split;
   if (headerBytes > lines.ByteSize() - headerBytes) {
-    split.body = lines.Slice(bodyStart, lines.size());
+    split.body.reserve(lines.size() - bodyStart, lines.ByteSize() - headerBytes);
+    for (std::size_t index = bodyStart; index < lines.size(); ++index) split.body.push_back(Unstuffed(lines[index]));
     lines.Keep(first, bodyStart);
     split.headers = std::move(lines);
   } else {
     split.headers = lines.Slice(first, bodyStart);
-    lines.Keep(bodyStart, lines.size());
+    lines.Compact([bodyStart](std::size_t index, std::string_view line) {
+      return index < bodyStart ? std::nullopt : std::optional(Unstuffed(line));
+    });
     split.body = std::move(lines);
   }
-  // RFC 1939 byte-stuffing: a leading "." was doubled by the server.
-  split.body.Compact([](std::size_t, std::string_view line) {
-    if (line.size() > 1 && line[0] == '.') line.remove_prefix(1);
-    return std::optional(line);
-  });
   return split;
 }
 
